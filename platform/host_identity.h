@@ -1,0 +1,13 @@
+// Process and host identity through the socket library, as the row-id generator needs it.
+#pragma once
+#include <cstddef>
+
+// Starts the socket library (version 2.0 on the real platform); false if it cannot start.
+bool StartSocketLibrary();
+void StopSocketLibrary();
+// Copies the host name into the buffer (at most `size` bytes); false on failure.
+bool ReadHostName(char* buffer, size_t size);
+int CurrentProcessId();
+
+// Test hook: while set, StartSocketLibrary fails.
+void SimulateSocketLibraryFailure(bool fail);

@@ -1,0 +1,198 @@
+#include "storage/config_source.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/component_registry.h"
+#include "platform/stopwatch.h"
+#include "platform/trace.h"
+#include "storage/line_reader.h"
+#include "storage/zlib_obj.h"
+#include "store/str_copy.h"
+
+namespace {
+constexpr const wchar_t* kConfigMember = L"VEXA/pfConfig";
+constexpr const wchar_t* kLoaderClosingText = L"Vexa Config File";
+constexpr long kZgetsLimit = 128;
+constexpr long kArchiveSlack = 4000;
+
+char* SkipWhiteSpace(char* p) {
+  while (*p && IsWhiteSpace(*p)) ++p;
+  return p;
+}
+
+char* SkipWord(char* p) {
+  while (*p && !IsWhiteSpace(*p)) ++p;
+  return p;
+}
+
+// Reads node lines and blocks into the tree. Iterative, so that deeply nested
+// input cannot exhaust the stack: each open block is one frame.
+void ParseBlock(tAtrribute* top, LineReader& lines) {
+  struct Frame {
+    tAtrribute* parent;
+    tAtrribute* current;
+  };
+  std::vector<Frame> frames{{top, top}};
+  while (char* line = lines.NextLine()) {
+    char* name = SkipWhiteSpace(line);
+    if (!*name) continue;
+    if (*name == '{') {
+      frames.push_back({frames.back().current, frames.back().current});
+      continue;
+    }
+    if (*name == '}') {
+      frames.pop_back();
+      if (frames.empty()) return;
+      continue;
+    }
+    char* nameEnd = SkipWord(name);
+    char* value = SkipWhiteSpace(nameEnd);
+    char* valueEnd = value + std::strlen(value);
+    while (valueEnd > value && IsWhiteSpace(valueEnd[-1])) --valueEnd;
+    *nameEnd = '\0';
+    *valueEnd = '\0';
+    tAtrribute* node = tAtrribute::CreateChild(frames.back().parent, name, value, kRowUnchanged);
+    if (node) frames.back().current = node;
+  }
+}
+
+bool IsArchivePath(const char* path) {
+  // The extension is what follows the last dot of the file name.
+  auto extensionOf = [](const tString& text) -> const char* {
+    int slash = text.FindLastChar('/');
+    int backslash = text.FindLastChar('\\');
+    int nameStart = (slash > backslash ? slash : backslash) + 1;
+    int dot = text.FindLastChar('.');
+    return dot >= nameStart ? text.c_str() + dot : "";
+  };
+  tString candidate(path);
+  if (tString(extensionOf(candidate)).CompareTrimmed(".bak") == 0) candidate.CutTail(4);
+  return tString(extensionOf(candidate)).Equals(".zip");
+}
+
+// The archive component, released on every path out of the loader.
+struct ArchiveHandle {
+  IZlibObj* archive = nullptr;
+  bool open = false;
+  ~ArchiveHandle() {
+    if (!archive) return;
+    if (open) archive->CloseArchive(kLoaderClosingText);
+    archive->Release();
+  }
+};
+}  // namespace
+
+bool ParseRootLine(const char* line, tString& version) {
+  if (!line) return false;
+  const char* first = line;
+  while (*first && IsWhiteSpace(*first)) ++first;
+  const char* firstEnd = first;
+  while (*firstEnd && !IsWhiteSpace(*firstEnd)) ++firstEnd;
+  const char* second = firstEnd;
+  while (*second && IsWhiteSpace(*second)) ++second;
+  const char* secondEnd = second;
+  while (*secondEnd && !IsWhiteSpace(*secondEnd)) ++secondEnd;
+  if (second == secondEnd) return false;
+  tString word;
+  word.Assign(first, static_cast<size_t>(firstEnd - first), 8);
+  if (!word.Equals("Root")) return false;
+  return SUCCEEDED(version.Assign(second, static_cast<size_t>(secondEnd - second), 8));
+}
+
+tConfigSource::tConfigSource() { RegisterArchiveComponent(); }
+
+tConfigSource::~tConfigSource() { DestroyTree(); }
+
+void tConfigSource::DestroyTree() {
+  if (root_) tAtrribute::Dispose(root_, false);
+  root_ = nullptr;
+}
+
+tAtrribute* tConfigSource::LoadAttributesFromFile(const char* path) {
+  DestroyTree();
+  if (!path || !*path) return nullptr;
+  path_.Assign(path, 8);
+  root_ = IsArchivePath(path) ? LoadArchive(path) : LoadPlainText(path);
+  if (root_) {
+    root_->name.Trim();
+    root_->value.Trim();
+  }
+  return root_;
+}
+
+tAtrribute* tConfigSource::LoadPlainText(const char* path) {
+  std::FILE* file = std::fopen(path, "r");
+  if (!file) return nullptr;
+  FileLineReader lines(file);
+  tAtrribute* root = nullptr;
+  tString version;
+  if (char* first = lines.NextLine(); !first) {
+    DebugTrace("tConfigSource::LoadAttributesFromFile, failed in config file FGets.. Illegal config file?\n");
+  } else if (ParseRootLine(first, version)) {
+    root = new (std::nothrow) tAtrribute("Root", version.c_str(), kRowUnchanged);
+    if (root) ParseBlock(root, lines);
+  }
+  std::fclose(file);
+  return root;
+}
+
+tAtrribute* tConfigSource::LoadArchive(const char* path) {
+  ArchiveHandle handle;
+  if (FAILED(CreateComponent(kZlibObjProgId, IID_IZlibObj, reinterpret_cast<void**>(&handle.archive)))) {
+    DebugTrace("tConfigSource::LoadAttributesFromFile, failed to create VexaZLibInterface.ZlibObj\n");
+    return nullptr;
+  }
+  IZlibObj* archive = handle.archive;
+  std::wstring widePath(std::strlen(path) + 1, L'\0');
+  tStrCpy(widePath.data(), path, static_cast<int>(widePath.size()), true);
+  if (archive->OpenArchive(widePath.c_str(), 1, 0) != S_OK) {
+    DebugTrace("tConfigSource::LoadAttributesFromFile, failed in VexaZLibInterface OpenArchive\n");
+    return nullptr;
+  }
+  handle.open = true;
+  if (archive->OpenFile(kConfigMember, 0) != S_OK) {
+    DebugTrace("tConfigSource::LoadAttributesFromFile, failed in VexaZLibInterface OpenFile\n");
+    return nullptr;
+  }
+  BSTR firstLine = nullptr;
+  if (archive->Zgets(&firstLine, kZgetsLimit, 0) != S_OK) {
+    SysFreeString(firstLine);
+    DebugTrace("tConfigSource::LoadAttributesFromFile, failed in VexaZLibInterface Zgets. Illegal config file?\n");
+    return nullptr;
+  }
+  tString line, version;
+  TStringFromBstr(firstLine, line);
+  SysFreeString(firstLine);
+  if (!ParseRootLine(line.c_str(), version)) return nullptr;
+
+  long length = 0;
+  archive->GetFileLength(&length);
+  if (length < 0) return nullptr;
+  std::vector<char> text;
+  try {
+    text.resize(static_cast<size_t>(length) + kArchiveSlack);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  // The whole member in one read, parsed from memory.
+  Stopwatch stopwatch;
+  archive->CloseFile();
+  archive->OpenFile(kConfigMember, 0);
+  DebugTrace("VexaTemplateLib::CreateAttributeBuffer() - Open/close took %f seconds\n",
+             static_cast<double>(stopwatch.Seconds()));
+  stopwatch.Start();
+  long count = length;
+  archive->Zread(text.data(), length, &count);
+  text[count >= 0 && count <= length ? count : 0] = '\0';
+  DebugTrace("VexaTemplateLib::CreateAttributesBuffer() - Config file load took %f seconds with a buffer size of %d bytes\n",
+             static_cast<double>(stopwatch.Seconds()), static_cast<int>(length));
+
+  BufferLineReader lines(text.data());
+  char* first = lines.NextLine();
+  if (!ParseRootLine(first, version)) return nullptr;
+  auto* root = new (std::nothrow) tAtrribute("Root", version.c_str(), kRowUnchanged);
+  if (root) ParseBlock(root, lines);
+  return root;
+}

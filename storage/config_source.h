@@ -1,0 +1,32 @@
+// A configuration source: the tree of one loaded configuration file.
+#pragma once
+#include "store/attribute.h"
+#include "store/tstring.h"
+
+class tConfigSource {
+ public:
+  tConfigSource();
+  virtual ~tConfigSource();
+  tConfigSource(const tConfigSource&) = delete;
+  tConfigSource& operator=(const tConfigSource&) = delete;
+
+  // Reads a plain text file, or the member "VEXA/pfConfig" of a ".zip" archive
+  // (".zip.bak" too), into a new tree. Null when nothing could be loaded; the
+  // previous tree is gone either way.
+  tAtrribute* LoadAttributesFromFile(const char* path);
+
+  tAtrribute* Root() const { return root_; }
+  const tString& Path() const { return path_; }
+
+ private:
+  tAtrribute* LoadPlainText(const char* path);
+  tAtrribute* LoadArchive(const char* path);
+  void DestroyTree();
+
+  tAtrribute* root_ = nullptr;
+  tString path_;
+};
+
+// The first line of a configuration text: "Root" (any case) and the version name.
+// On success `version` holds the second word.
+bool ParseRootLine(const char* line, tString& version);

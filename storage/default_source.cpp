@@ -1,0 +1,6 @@
+#include "storage/default_source.h"
+
+tConfigSource* DefaultConfigSource() {
+  static tConfigSource source;
+  return &source;
+}

@@ -1,0 +1,287 @@
+#include "storage/zlib_obj.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <new>
+#include <string>
+
+#include "platform/component_registry.h"
+#include "platform/text_conversion.h"
+#include "platform/trace.h"
+
+namespace {
+
+void TraceZipError(const char* action, const std::string& name, zip_error_t* error) {
+  DebugTrace("ZlibObj: cannot %s %s: %s\n", action, name.c_str(), zip_error_strerror(error));
+}
+
+class ZlibObj final : public IZlibObj, private RefCounted {
+ public:
+  HRESULT QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IZlibObj) return E_NOINTERFACE;
+    *object = static_cast<IZlibObj*>(this);
+    AddRef();
+    return S_OK;
+  }
+
+  ULONG AddRef() override { return AddRefCount(); }
+
+  ULONG Release() override {
+    const ULONG count = ReleaseCount();
+    if (count == 0) delete this;
+    return count;
+  }
+
+  HRESULT OpenArchive(const OLECHAR* path, long readFlag, long appendMode) override {
+    if (!path) return E_POINTER;
+    if ((readFlag != 0 && readFlag != 1) || (appendMode != 0 && appendMode != 2)) return E_INVALIDARG;
+    if (archive_) return E_FAIL;
+    const std::string name = NarrowFromWide(path);
+    const int flags = readFlag == 1 ? ZIP_RDONLY : appendMode == 0 ? ZIP_CREATE | ZIP_TRUNCATE : ZIP_CREATE;
+    int code = 0;
+    archive_ = zip_open(name.c_str(), flags, &code);
+    if (!archive_) {
+      zip_error_t error;
+      zip_error_init_with_code(&error, code);
+      TraceZipError("open archive", name, &error);
+      zip_error_fini(&error);
+      return E_FAIL;
+    }
+    reading_ = readFlag == 1;
+    path_ = name;
+    return S_OK;
+  }
+
+  HRESULT CloseArchive(const OLECHAR* closingText) override {
+    if (!closingText) return E_POINTER;
+    if (!archive_) return E_FAIL;
+    if (reading_) {
+      DropMember();
+      Discard();
+      return S_OK;
+    }
+    // All or nothing: if the text or the comment cannot go in, the file on disk
+    // is left exactly as it was.
+    const std::string comment = NarrowFromWide(closingText);
+    if (!AddPendingMember() || comment.size() > UINT16_MAX ||
+        zip_set_archive_comment(archive_, comment.c_str(), static_cast<zip_uint16_t>(comment.size())) < 0) {
+      TraceZipError("prepare archive", path_, zip_get_error(archive_));
+      Discard();
+      return E_FAIL;
+    }
+    return Commit() ? S_OK : E_FAIL;
+  }
+
+  HRESULT OpenFile(const OLECHAR* member, long flag) override {
+    if (!member) return E_POINTER;
+    if (flag != 0) return E_INVALIDARG;
+    if (!archive_) return E_FAIL;
+    const std::string name = NarrowFromWide(member);
+    if (reading_) {
+      DropMember();
+      if (!ReadEntry(name, memberData_)) return E_FAIL;
+    } else {
+      if (!AddPendingMember()) return E_FAIL;
+      memberName_ = name;
+    }
+    memberOpen_ = true;
+    return S_OK;
+  }
+
+  HRESULT CloseFile() override {
+    if (!memberOpen_) return E_FAIL;
+    if (reading_) {
+      DropMember();
+      return S_OK;
+    }
+    return AddPendingMember() ? S_OK : E_FAIL;
+  }
+
+  HRESULT Zread(char* buffer, long byteCount, long* count) override {
+    if (!count) return E_POINTER;
+    const long wanted = *count;
+    *count = -1;
+    if (!buffer) return E_POINTER;
+    if (wanted < 0) return E_INVALIDARG;
+    if (!ReadMemberOpen()) return E_FAIL;
+    const size_t n = std::min(static_cast<size_t>(wanted), memberData_.size() - readPos_);
+    std::memcpy(buffer, memberData_.data() + readPos_, n);
+    readPos_ += n;
+    *count = static_cast<long>(n);
+    return S_OK;
+  }
+
+  HRESULT Zgets(BSTR* line, long limit, long flag) override {
+    if (!line) return E_POINTER;
+    *line = nullptr;
+    if (flag != 0 || limit < 2) return E_INVALIDARG;
+    if (!ReadMemberOpen() || readPos_ == memberData_.size()) return E_FAIL;
+    std::wstring text;
+    size_t end = readPos_;
+    while (end < memberData_.size() && text.size() < static_cast<size_t>(limit - 1)) {
+      // One character per byte, so no byte sequence can fail to convert.
+      const char byte = memberData_[end++];
+      text += static_cast<wchar_t>(static_cast<unsigned char>(byte));
+      if (byte == '\n') break;
+    }
+    *line = SysAllocStringLen(text.data(), static_cast<unsigned>(text.size()));
+    if (!*line) return E_OUTOFMEMORY;
+    readPos_ = end;
+    return S_OK;
+  }
+
+  HRESULT AddFolder(const OLECHAR* folder) override {
+    if (!folder) return E_POINTER;
+    if (!archive_ || reading_) return E_FAIL;
+    const std::string name = NarrowFromWide(folder);
+    if (zip_dir_add(archive_, name.c_str(), ZIP_FL_ENC_GUESS) >= 0) return S_OK;
+    const bool exists = zip_error_code_zip(zip_get_error(archive_)) == ZIP_ER_EXISTS;
+    if (!exists) TraceZipError("add folder", name, zip_get_error(archive_));
+    zip_error_clear(archive_);
+    return exists ? S_OK : E_FAIL;
+  }
+
+  HRESULT ExtractFile(const OLECHAR* member, const OLECHAR* destinationPath) override {
+    if (!member || !destinationPath) return E_POINTER;
+    if (!archive_ || !reading_) return E_FAIL;
+    std::string data;
+    if (!ReadEntry(NarrowFromWide(member), data)) return E_FAIL;
+    const std::string destination = NarrowFromWide(destinationPath);
+    std::ofstream out(destination, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    out.close();
+    if (!out) {
+      DebugTrace("ZlibObj: cannot write %s\n", destination.c_str());
+      return E_FAIL;
+    }
+    return S_OK;
+  }
+
+  HRESULT Zputs(const char* text, long* written) override {
+    if (!text || !written) return E_POINTER;
+    *written = 0;
+    if (!archive_ || reading_ || !memberOpen_) return E_FAIL;
+    const size_t length = std::strlen(text);
+    memberData_.append(text, length);
+    *written = static_cast<long>(length);
+    return S_OK;
+  }
+
+  HRESULT GetFileLength(long* length) override {
+    if (!length) return E_POINTER;
+    *length = 0;
+    if (!ReadMemberOpen()) return E_FAIL;
+    *length = static_cast<long>(memberData_.size());
+    return S_OK;
+  }
+
+ private:
+  ~ZlibObj() {
+    if (!archive_) return;
+    if (reading_) {
+      Discard();
+      return;
+    }
+    // Released with a write still open: commit what was written (without a
+    // comment) rather than silently dropping the caller's data.
+    AddPendingMember();
+    Commit();
+  }
+
+  bool ReadMemberOpen() const { return archive_ && reading_ && memberOpen_; }
+
+  void DropMember() {
+    memberOpen_ = false;
+    memberName_.clear();
+    memberData_ = std::string();
+    readPos_ = 0;
+  }
+
+  // The whole member is read up front so that the CRC has been checked before the
+  // caller sees any of it; sizes come from the data, not from the (untrusted) header.
+  bool ReadEntry(const std::string& name, std::string& data) {
+    zip_file_t* file = zip_fopen(archive_, name.c_str(), 0);
+    if (!file) {
+      TraceZipError("open member", name, zip_get_error(archive_));
+      zip_error_clear(archive_);
+      return false;
+    }
+    char chunk[16384];
+    zip_int64_t n;
+    while ((n = zip_fread(file, chunk, sizeof chunk)) > 0) data.append(chunk, static_cast<size_t>(n));
+    if (n < 0) TraceZipError("read member", name, zip_file_get_error(file));
+    return zip_fclose(file) == 0 && n == 0;
+  }
+
+  // Hands the collected text of the open write member to libzip, which owns (and
+  // frees) the copy from here on.
+  bool AddPendingMember() {
+    if (!memberOpen_) return true;
+    const std::string name = memberName_;
+    const std::string data = std::move(memberData_);
+    DropMember();
+    void* copy = nullptr;
+    if (!data.empty()) {
+      copy = std::malloc(data.size());
+      if (!copy) return false;
+      std::memcpy(copy, data.data(), data.size());
+    }
+    zip_source_t* source = zip_source_buffer(archive_, copy, data.size(), 1);
+    if (!source) {
+      std::free(copy);
+      return false;
+    }
+    if (zip_file_add(archive_, name.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS) < 0) {
+      TraceZipError("add member", name, zip_get_error(archive_));
+      zip_source_free(source);
+      return false;
+    }
+    return true;
+  }
+
+  // zip_close writes a temporary file and renames it over the archive, so a failed
+  // save leaves the previous archive intact.
+  bool Commit() {
+    const bool ok = zip_close(archive_) == 0;
+    if (!ok) {
+      TraceZipError("write archive", path_, zip_get_error(archive_));
+      zip_discard(archive_);
+    }
+    archive_ = nullptr;
+    return ok;
+  }
+
+  void Discard() {
+    zip_discard(archive_);
+    archive_ = nullptr;
+  }
+
+  zip_t* archive_ = nullptr;
+  bool reading_ = false;
+  std::string path_;
+  bool memberOpen_ = false;
+  std::string memberName_;
+  // Read mode: the member's bytes; write mode: the text collected so far.
+  std::string memberData_;
+  size_t readPos_ = 0;
+};
+
+HRESULT CreateZlibObj(REFIID iid, void** object) {
+  auto* instance = new (std::nothrow) ZlibObj;
+  if (!instance) return E_OUTOFMEMORY;
+  instance->AddRef();
+  const HRESULT hr = instance->QueryInterface(iid, object);
+  instance->Release();
+  return hr;
+}
+
+}  // namespace
+
+void RegisterArchiveComponent() { RegisterComponent(kZlibObjProgId, CreateZlibObj); }

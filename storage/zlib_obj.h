@@ -1,0 +1,37 @@
+// The archive component "VexaZLibInterface.ZlibObj": the only way this system
+// reads and writes zip archives. Implemented on libzip.
+#pragma once
+#include "platform/bstr.h"
+#include "platform/unknown.h"
+
+// {6A1E2C41-3B7D-4F0A-9C11-5D2E8B7A4F01}
+constexpr IID IID_IZlibObj = {0x6A1E2C41, 0x3B7D, 0x4F0A, {0x9C, 0x11, 0x5D, 0x2E, 0x8B, 0x7A, 0x4F, 0x01}};
+
+inline constexpr const wchar_t* kZlibObjProgId = L"VexaZLibInterface.ZlibObj";
+
+struct IZlibObj : IUnknown {
+  // readFlag 1: read; 0: write. appendMode 0: a new archive (replacing any file
+  // there); 2: add to the existing archive, keeping its members.
+  virtual HRESULT OpenArchive(const OLECHAR* path, long readFlag, long appendMode) = 0;
+  // Commits a write; the closing text is the archive comment.
+  virtual HRESULT CloseArchive(const OLECHAR* closingText) = 0;
+  // Read mode: positions at the member's start. Write mode: starts a new text for
+  // the member; it replaces any member of that name when the file or archive closes.
+  virtual HRESULT OpenFile(const OLECHAR* member, long flag) = 0;
+  virtual HRESULT CloseFile() = 0;
+  // *count in: bytes wanted (byteCount is the buffer size); out: bytes read, -1 on failure.
+  virtual HRESULT Zread(char* buffer, long byteCount, long* count) = 0;
+  // The next line of the open member (up to and including its line feed, at most
+  // limit - 1 characters). Fails at the end of the member.
+  virtual HRESULT Zgets(BSTR* line, long limit, long flag) = 0;
+  virtual HRESULT AddFolder(const OLECHAR* folder) = 0;
+  virtual HRESULT ExtractFile(const OLECHAR* member, const OLECHAR* destinationPath) = 0;
+  virtual HRESULT Zputs(const char* text, long* written) = 0;
+  virtual HRESULT GetFileLength(long* length) = 0;
+
+ protected:
+  ~IZlibObj() = default;
+};
+
+// Makes the component creatable by its program identifier (idempotent).
+void RegisterArchiveComponent();

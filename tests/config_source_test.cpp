@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <string>
+
+#include "platform/component_registry.h"
+#include "storage/config_source.h"
+#include "storage/zlib_obj.h"
+#include "store/table.h"
+#include "tests/test_support.h"
+
+namespace {
+const char* kSmallConfig =
+    "Root VersionFivePointZero\n"
+    "{\n"
+    "   Table ParameterDefaultsState\n"
+    "   {\n"
+    "      TableDefinition ParameterDefaults|Group|isActive|PropertyBag\n"
+    "      TableType String|String|list(True,False)|string\n"
+    "      TableContents \n"
+    "      {\n"
+    "         0-WedJan0202:03:551980@noHostName-2400 ParameterSet1||True|\n"
+    "      }\n"
+    "   }\n"
+    "}\n";
+
+// Writes an archive with the given members using libzip directly.
+void WriteArchive(const std::string& path, const std::vector<std::pair<std::string, std::string>>& members) {
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  ASSERT_NE(archive, nullptr);
+  for (const auto& [name, text] : members) {
+    zip_source_t* source = zip_source_buffer(archive, text.data(), text.size(), 0);
+    ASSERT_GE(zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE), 0);
+  }
+  ASSERT_EQ(zip_close(archive), 0);
+}
+
+std::string Dump(const tAtrribute* node, int depth = 0) {
+  std::string out = std::string(depth, ' ') + node->name.c_str() + "=" + node->value.c_str() + "\n";
+  for (int i = 0; i < node->ChildCount(); ++i) out += Dump(node->ChildAt(i), depth + 1);
+  return out;
+}
+
+class Loader : public ::testing::Test {
+ protected:
+  tAtrribute* LoadText(const std::string& text, const std::string& name = "config.txt") {
+    WriteTextFile(dir.Path(name), text);
+    return source.LoadAttributesFromFile(dir.Path(name).c_str());
+  }
+  ScratchDir dir;
+  tConfigSource source;
+};
+}  // namespace
+
+TEST_F(Loader, ReadsTheWholeTreeInFileOrder) {
+  tAtrribute* root = LoadText(kSmallConfig);
+  ASSERT_NE(root, nullptr);
+  EXPECT_STREQ(root->name.c_str(), "Root");
+  EXPECT_STREQ(root->value.c_str(), "VersionFivePointZero");
+  tTable table;
+  ASSERT_EQ(OpenTable(root, "ParameterDefaultsState", table), S_OK);
+  EXPECT_EQ(table.ColumnCount(), 4);
+  EXPECT_STREQ(table.types->value.c_str(), "String|String|list(True,False)|string");
+  ASSERT_EQ(table.contents->ChildCount(), 1);
+  tAtrribute* row = table.contents->ChildAt(0);
+  EXPECT_STREQ(row->name.c_str(), "0-WedJan0202:03:551980@noHostName-2400");
+  EXPECT_STREQ(row->value.c_str(), "ParameterSet1||True|");
+  EXPECT_EQ(row->state, kRowUnchanged);
+  EXPECT_STREQ(table.contents->value.c_str(), "");
+  EXPECT_STREQ(source.Path().c_str(), dir.Path("config.txt").c_str());
+}
+
+TEST_F(Loader, RootLineRules) {
+  EXPECT_NE(LoadText("root VersionFivePointZero\n"), nullptr);
+  EXPECT_STREQ(LoadText("Root   VersionFourPointZero   trailing words\n")->value.c_str(), "VersionFourPointZero");
+  EXPECT_EQ(LoadText("Root\n{\n}\n"), nullptr);
+  EXPECT_EQ(LoadText("Rooty VersionFivePointZero\n"), nullptr);
+  TraceCapture traces;
+  EXPECT_EQ(LoadText(""), nullptr);
+  EXPECT_TRUE(traces.Contains("tConfigSource::LoadAttributesFromFile, failed in config file FGets.. Illegal config file?\n"));
+  EXPECT_EQ(source.Root(), nullptr);
+}
+
+TEST_F(Loader, NodeLinesKeepInnerSpacesAndDropOuterOnes) {
+  tAtrribute* root = LoadText(
+      "Root V\n{\n  Table T\n  {\n  TableDefinition    A|B|C   \n  TableType String|String|String\n"
+      "  TableContents\n  {\n  id1 a b|c|\n  id2\n  }\n  }\n}\n");
+  ASSERT_NE(root, nullptr);
+  tTable table;
+  ASSERT_EQ(OpenTable(root, "T", table), S_OK);
+  EXPECT_STREQ(table.definition->value.c_str(), "A|B|C");
+  EXPECT_STREQ(table.contents->value.c_str(), "");
+  EXPECT_STREQ(table.contents->ChildAt(0)->value.c_str(), "a b|c|");
+  EXPECT_STREQ(table.contents->ChildAt(1)->value.c_str(), "");
+}
+
+TEST_F(Loader, CarriageReturnsAndBlankLinesChangeNothing) {
+  std::string crlf;
+  for (const char* p = kSmallConfig; *p; ++p) crlf += *p == '\n' ? std::string("\r\n") : std::string(1, *p);
+  std::string expected = Dump(LoadText(kSmallConfig));
+  EXPECT_EQ(Dump(LoadText(crlf)), expected);
+  std::string blanks;
+  for (const char* p = kSmallConfig; *p; ++p) blanks += *p == '\n' ? std::string("\n \n\t\n") : std::string(1, *p);
+  EXPECT_EQ(Dump(LoadText(blanks)), expected);
+}
+
+TEST_F(Loader, BraceLinesCountOnlyTheirFirstCharacter) {
+  // "{abc" opens a block; "}}" closes one; a block before any node line belongs
+  // to the level's parent; a second block after a node adds further children.
+  tAtrribute* root = LoadText("Root V\n{abc\nA 1\n{\nB 2\n}}\n{\nC 3\n}\nD 4\n}\nE 5\n");
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(Dump(root), "Root=V\n A=1\n  B=2\n  C=3\n D=4\n E=5\n");
+}
+
+TEST_F(Loader, TopLevelClosingLineEndsTheLoad) {
+  tAtrribute* root = LoadText("Root V\n{\nTable A\n}\n}\nTable B\n");
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(Dump(root), "Root=V\n Table=A\n");
+}
+
+TEST_F(Loader, MissingClosingLinesAreClosedByTheEnd) {
+  tAtrribute* root = LoadText("Root V\n{\nTable A\n{\nTableDefinition X");
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(Dump(root), "Root=V\n Table=A\n  TableDefinition=X\n");
+}
+
+TEST_F(Loader, BadInputGivesNullOrATreeButNeverACrash) {
+  EXPECT_EQ(source.LoadAttributesFromFile(nullptr), nullptr);
+  EXPECT_EQ(source.LoadAttributesFromFile(""), nullptr);
+  EXPECT_EQ(source.LoadAttributesFromFile(dir.Path("absent.txt").c_str()), nullptr);
+  std::string garbage;
+  for (int i = 0; i < 100000; ++i) garbage += static_cast<char>((i * 7919) % 256);
+  EXPECT_EQ(LoadText(garbage), nullptr);
+  std::string longLine = "Root V\n" + std::string(10 * 1024 * 1024, 'x') + " value\n";
+  tAtrribute* root = LoadText(longLine);
+  ASSERT_NE(root, nullptr);
+  ASSERT_EQ(root->ChildCount(), 1);
+  EXPECT_EQ(root->ChildAt(0)->name.Length(), 10 * 1024 * 1024);
+  std::string nested = "Root V\n";
+  for (int i = 0; i < 100000; ++i) nested += "n\n{\n";
+  EXPECT_NE(LoadText(nested), nullptr);
+}
+
+TEST_F(Loader, ExtensionsChooseTheStorageKind) {
+  WriteArchive(dir.Path("a.ZIP"), {{"VEXA/pfConfig", kSmallConfig}});
+  WriteArchive(dir.Path("a.zip.bak"), {{"VEXA/pfConfig", kSmallConfig}});
+  EXPECT_NE(source.LoadAttributesFromFile(dir.Path("a.ZIP").c_str()), nullptr);
+  EXPECT_NE(source.LoadAttributesFromFile(dir.Path("a.zip.bak").c_str()), nullptr);
+  // The same text in files named .bak or .txt is plain text, an archive there is not.
+  EXPECT_NE(LoadText(kSmallConfig, "plain.bak"), nullptr);
+  WriteArchive(dir.Path("zipped.bak"), {{"VEXA/pfConfig", kSmallConfig}});
+  EXPECT_EQ(source.LoadAttributesFromFile(dir.Path("zipped.bak").c_str()), nullptr);
+}
+
+TEST_F(Loader, ArchiveLoadsTheSameTreeAsPlainText) {
+  std::string expected = Dump(LoadText(kSmallConfig));
+  WriteArchive(dir.Path("c.zip"), {{"VEXA/MISC/other.txt", "x"}, {"VEXA/pfConfig", kSmallConfig}});
+  TraceCapture traces;
+  tAtrribute* root = source.LoadAttributesFromFile(dir.Path("c.zip").c_str());
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(Dump(root), expected);
+  EXPECT_TRUE(traces.Contains("VexaTemplateLib::CreateAttributeBuffer() - Open/close took "));
+  EXPECT_TRUE(traces.Contains(" seconds with a buffer size of " + std::to_string(std::strlen(kSmallConfig)) + " bytes\n"));
+}
+
+TEST_F(Loader, ArchiveFailuresAreTracedAndGiveNull) {
+  TraceCapture traces;
+  WriteArchive(dir.Path("nomember.zip"), {{"VEXA/MISC/other.txt", "x"}});
+  EXPECT_EQ(source.LoadAttributesFromFile(dir.Path("nomember.zip").c_str()), nullptr);
+  EXPECT_TRUE(traces.Contains("tConfigSource::LoadAttributesFromFile, failed in VexaZLibInterface OpenFile\n"));
+
+  EXPECT_EQ(source.LoadAttributesFromFile(dir.Path("missing.zip").c_str()), nullptr);
+  EXPECT_TRUE(traces.Contains("tConfigSource::LoadAttributesFromFile, failed in VexaZLibInterface OpenArchive\n"));
+
+  WriteArchive(dir.Path("full.zip"), {{"VEXA/pfConfig", std::string(kSmallConfig) + std::string(100000, 'p')}});
+  std::string bytes = ReadTextFile(dir.Path("full.zip"));
+  WriteTextFile(dir.Path("truncated.zip"), bytes.substr(0, bytes.size() / 2));
+  EXPECT_EQ(source.LoadAttributesFromFile(dir.Path("truncated.zip").c_str()), nullptr);
+
+  WriteArchive(dir.Path("empty.zip"), {{"VEXA/pfConfig", ""}});
+  EXPECT_EQ(source.LoadAttributesFromFile(dir.Path("empty.zip").c_str()), nullptr);
+  EXPECT_TRUE(traces.Contains("tConfigSource::LoadAttributesFromFile, failed in VexaZLibInterface Zgets. Illegal config file?\n"));
+
+  WriteArchive(dir.Path("badroot.zip"), {{"VEXA/pfConfig", "Root\n"}});
+  EXPECT_EQ(source.LoadAttributesFromFile(dir.Path("badroot.zip").c_str()), nullptr);
+}
+
+TEST_F(Loader, MissingArchiveComponentIsTraced) {
+  WriteArchive(dir.Path("c.zip"), {{"VEXA/pfConfig", kSmallConfig}});
+  UnregisterComponent(kZlibObjProgId);
+  TraceCapture traces;
+  EXPECT_EQ(source.LoadAttributesFromFile(dir.Path("c.zip").c_str()), nullptr);
+  RegisterArchiveComponent();
+  EXPECT_TRUE(traces.Contains("tConfigSource::LoadAttributesFromFile, failed to create VexaZLibInterface.ZlibObj\n"));
+  EXPECT_NE(source.LoadAttributesFromFile(dir.Path("c.zip").c_str()), nullptr);
+}

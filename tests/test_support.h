@@ -1,0 +1,32 @@
+// Helpers shared by the tests: trace capture and scratch files.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/trace.h"
+
+// Collects every trace while alive.
+class TraceCapture {
+ public:
+  TraceCapture();
+  ~TraceCapture();
+  const std::vector<std::string>& Lines() const { return lines_; }
+  bool Contains(const std::string& text) const;
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+// A fresh directory under the system's temporary folder, removed with its contents.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  std::string Path(const std::string& name) const;
+
+ private:
+  std::string root_;
+};
+
+void WriteTextFile(const std::string& path, const std::string& text);
+std::string ReadTextFile(const std::string& path);

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <cwchar>
+
+#include "store/str_copy.h"
+#include "store/tstring.h"
+#include "tests/test_support.h"
+
+namespace {
+std::vector<std::string> Tokens(const char* text, char delimiter) {
+  tString source(text), token;
+  std::vector<std::string> tokens;
+  int position = 0;
+  while (SUCCEEDED(source.NextToken(delimiter, position, token))) tokens.push_back(token.c_str());
+  EXPECT_TRUE(token.IsEmpty());
+  return tokens;
+}
+}  // namespace
+
+TEST(TStringFields, NextTokenYieldsEmptyInnerTokensButNoTrailingOne) {
+  EXPECT_EQ(Tokens("a,b,c", ','), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(Tokens("a,,c", ','), (std::vector<std::string>{"a", "", "c"}));
+  EXPECT_EQ(Tokens("a,b,", ','), (std::vector<std::string>{"a", "b"}));
+  EXPECT_TRUE(Tokens("", ',').empty());
+}
+
+TEST(TStringFields, GetFieldCountsFieldsNotCharacters) {
+  tString row("a|b|c"), field("stale");
+  ASSERT_EQ(row.GetField(2, '|', field), S_OK);
+  EXPECT_STREQ(field.c_str(), "c");
+  EXPECT_EQ(row.GetField(3, '|', field), E_FAIL);
+  EXPECT_TRUE(field.IsEmpty());
+
+  tString trailing("a|b|");
+  ASSERT_EQ(trailing.GetField(2, '|', field), S_OK);
+  EXPECT_STREQ(field.c_str(), "");
+  EXPECT_EQ(tString().GetField(0, '|', field), E_FAIL);
+}
+
+TEST(TStringFields, CountFieldsTellsNullFromEmpty) {
+  EXPECT_EQ(tString().CountFields('|'), 0);
+  EXPECT_EQ(tString("").CountFields('|'), 1);
+  EXPECT_EQ(tString("A|B|C").CountFields('|'), 3);
+}
+
+TEST(TStringFields, FieldIndexIgnoresCaseAndHonoursPrefixFlag) {
+  tString columns("Name|ParamGroup|PropertyBag");
+  int index = -1;
+  ASSERT_EQ(columns.FieldIndex("paramgroup", '|', false, index), S_OK);
+  EXPECT_EQ(index, 1);
+  EXPECT_EQ(columns.FieldIndex("Param", '|', false, index), E_FAIL);
+  ASSERT_EQ(columns.FieldIndex("PROP", '|', true, index), S_OK);
+  EXPECT_EQ(index, 2);
+  EXPECT_EQ(columns.FieldIndex("Nam", '|', false, index), E_FAIL);
+}
+
+TEST(TStringFields, FixFieldCountCutsOrPads) {
+  tString padded("x");
+  padded.FixFieldCount('|', 3);
+  EXPECT_STREQ(padded.c_str(), "x||");
+  tString cut("a|b|c|d");
+  cut.FixFieldCount('|', 3);
+  EXPECT_STREQ(cut.c_str(), "a|b|c");
+  tString exact("a|b|");
+  exact.FixFieldCount('|', 3);
+  EXPECT_STREQ(exact.c_str(), "a|b|");
+  tString null;
+  null.FixFieldCount('|', 2);
+  EXPECT_STREQ(null.c_str(), "|");
+}
+
+TEST(TStringCompare, NullSortsFirstAndCaseIsIgnored) {
+  EXPECT_EQ(tString().Compare(nullptr), 0);
+  EXPECT_LT(tString().Compare(""), 0);
+  EXPECT_GT(tString("").Compare(nullptr), 0);
+  EXPECT_EQ(tString("DataDisplays").Compare("DATADISPLAYS"), 0);
+  EXPECT_NE(tString("DataDisplays").CompareExact("DATADISPLAYS"), 0);
+  EXPECT_EQ(tString("ParamGroup").ComparePrefix("PARAMx", 5), 0);
+}
+
+TEST(TStringCompare, TrimmedComparesLengthBeforeCharacters) {
+  EXPECT_EQ(tString("  Abc\t").CompareTrimmed("aBC  "), 0);
+  EXPECT_LT(tString("zz").CompareTrimmed(" aaa "), 0);
+  EXPECT_GT(tString("b").CompareTrimmed("a"), 0);
+  EXPECT_EQ(tString(" .bak").CompareTrimmed(".BAK"), 0);
+}
+
+TEST(TStringSearch, FindsKeywordsIgnoringCase) {
+  tString statement("SELECT a FROM T where x = 'from '");
+  EXPECT_EQ(statement.FindNoCase("from "), 9);
+  EXPECT_EQ(statement.FindNoCase("from ", 10), 27);
+  EXPECT_EQ(statement.FindNoCase("order by"), tString::kNone);
+  EXPECT_EQ(statement.Find("from "), 27);
+  EXPECT_EQ(statement.FindChar('\''), 26);
+  EXPECT_EQ(statement.FindLastChar('\''), 32);
+  EXPECT_EQ(tString("a|B|b").AfterNthOccurrence('|', 2), 4);
+  EXPECT_EQ(tString("aXbx").AfterNthOccurrence('x', 2), 4);
+  EXPECT_EQ(tString("ab").AfterNthOccurrence('|', 1), tString::kNone);
+  EXPECT_EQ(tString().FindChar('a'), tString::kNone);
+}
+
+TEST(TStringEditing, SlicesTailsAndRanges) {
+  TraceCapture traces;
+  tString slice;
+  slice.CopyStringSlice("abcdef", 2, 2);
+  EXPECT_STREQ(slice.c_str(), "");
+  slice.CopyStringSlice("abcdef", 1, 4);
+  EXPECT_STREQ(slice.c_str(), "bcd");
+  slice.CopyStringSlice("ab", 1, 9);  // stops at the terminator
+  EXPECT_STREQ(slice.c_str(), "b");
+  EXPECT_FALSE(traces.Contains("corrupted slice"));
+  slice.CopyStringSlice("abcdef", 4, 2);
+  EXPECT_STREQ(slice.c_str(), "");
+  EXPECT_TRUE(traces.Contains("tString::CopyStringSlice encountered corrupted slice (Start>End)!\n"));
+
+  tString self("abcdef");
+  self.CopyStringSlice(self.Text(), 1, 5);
+  EXPECT_STREQ(self.c_str(), "bcde");
+
+  tString text("abcdef");
+  EXPECT_EQ(text.CutTail(7), E_FAIL);
+  EXPECT_EQ(text.CutTail(2), S_OK);
+  EXPECT_STREQ(text.c_str(), "abcd");
+  EXPECT_EQ(tString().CutTail(0), E_FAIL);
+  EXPECT_EQ(text.DeleteRange(1, 2), S_OK);
+  EXPECT_STREQ(text.c_str(), "ad");
+  EXPECT_EQ(text.DeleteRange(0, text.Capacity()), E_INVALIDARG);
+}
+
+TEST(TStringEditing, WhiteSpaceAndCase) {
+  tString text("  a b\t");
+  bool inner = false;
+  text.Trim(inner);
+  EXPECT_STREQ(text.c_str(), "a b");
+  EXPECT_TRUE(inner);
+  text.RemoveAllWhiteSpace();
+  EXPECT_STREQ(text.c_str(), "ab");
+  text.UpperCase();
+  EXPECT_STREQ(text.c_str(), "AB");
+  tString doubled("a,,,b,,c");
+  doubled.CollapseDoubled(',');
+  EXPECT_STREQ(doubled.c_str(), "a,b,c");
+}
+
+TEST(TStringEditing, FormatAndAppendGrowAsNeeded) {
+  tString text;
+  std::string longText(5000, 'x');
+  ASSERT_EQ(text.Format("%s-%d", longText.c_str(), 7), S_OK);
+  EXPECT_EQ(text.Length(), 5002);
+  text.Assign("ab");
+  text.Append(text);
+  text.Append('|');
+  EXPECT_STREQ(text.c_str(), "abab|");
+  tString empty;
+  empty.Assign(nullptr);
+  EXPECT_TRUE(empty.IsNull());
+  empty.Assign("x");
+  empty.Clear();
+  EXPECT_FALSE(empty.IsNull());
+  EXPECT_TRUE(empty.IsEmpty());
+}
+
+TEST(TextConversion, BstrCountsTheTerminatorAsACharacter) {
+  BSTR converted = BstrFromTString(tString("abc"));
+  ASSERT_NE(converted, nullptr);
+  EXPECT_EQ(SysStringLen(converted), 4u);
+  EXPECT_EQ(converted[3], L'\0');
+  EXPECT_EQ(std::wcscmp(converted, L"abc"), 0);
+  FreeBstr(converted);
+  EXPECT_EQ(converted, nullptr);
+
+  BSTR empty = BstrFromTString(tString());
+  EXPECT_EQ(SysStringLen(empty), 0u);
+  SysFreeString(empty);
+
+  tString back;
+  ASSERT_EQ(TStringFromBstr(L"Loads", back), S_OK);
+  EXPECT_STREQ(back.c_str(), "Loads");
+}
+
+TEST(TextConversion, UnconvertibleWideCharacterTurnsTheRestIntoX) {
+  TraceCapture traces;
+  const wchar_t source[] = {L'a', L'b', static_cast<wchar_t>(0x4E2D), L'd', L'e', 0};
+  char narrow[16];
+  ASSERT_EQ(tStrCpy(narrow, source, -1, true), S_OK);  // the "C" locale cannot convert it
+  EXPECT_STREQ(narrow, "abXXX");
+  EXPECT_TRUE(traces.Contains("String truncated to (abXXX)"));
+
+  wchar_t wide[16];
+  ASSERT_EQ(tStrCpy(wide, "ab\xff" "de", -1, true), S_OK);
+  EXPECT_EQ(std::wcscmp(wide, L"abXXX"), 0);
+  EXPECT_TRUE(traces.Contains("mbstowcs encounter"));
+
+  EXPECT_EQ(tStrCpy(static_cast<char*>(nullptr), "x", -1, true), E_POINTER);
+  EXPECT_EQ(tStrCpy(narrow, static_cast<const char*>(nullptr), -1, true), S_OK);
+  EXPECT_STREQ(narrow, "");
+}
