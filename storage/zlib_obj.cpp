@@ -106,7 +106,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
 
   HRESULT Zread(char* buffer, long byteCount, long* count) override {
     if (!count) return E_POINTER;
-    const long wanted = *count;
+    const long wanted = std::min(*count, byteCount);
     *count = -1;
     if (!buffer) return E_POINTER;
     if (wanted < 0) return E_INVALIDARG;

@@ -1,0 +1,159 @@
+#include <cstring>
+#include <utility>
+
+#include "platform/trace.h"
+#include "query/clause_text.h"
+#include "query/query_engine.h"
+
+namespace {
+constexpr int kNone = tString::kNone;
+}  // namespace
+
+// An update changes the rows its where clause matches and inserts one when none
+// matches; "updat2" never inserts and "updat3" never changes a row.
+HRESULT tSqlQueryEngine::handleUpdateStatement() {
+  if (FAILED(openTable(updateTableName_))) return E_FAIL;
+  if (!TextAfterFirst(setClause_, "=", rowValue_)) return E_FAIL;
+  noWhere_ = std::strcmp(where_.c_str(), "1") == 0;
+  const bool wholeRow = setClause_.c_str()[0] == '*';
+  if (where_.FindNoCase("System.RowNumber") != kNone) return updateByRowId(wholeRow);
+
+  const bool definition = setClause_.FindNoCase("System.TableDefinition") != kNone;
+  if (definition || setClause_.FindNoCase("System.TableType") != kNone) {
+    tAtrribute* section = definition ? table_.definition : table_.types;
+    if (FAILED(section->value.Assign(rowValue_))) return E_OUTOFMEMORY;
+    section->state = kRowEdited;
+    // Recounted at once, so that the width of rows written from now on follows the new list.
+    section->fieldCount = 0;
+    section->FieldCount();
+    errorFlag_ = false;
+    return S_OK;
+  }
+
+  const bool whereZero = std::strcmp(where_.c_str(), "0") == 0;
+  if (whereZero) {
+    if (wholeRow) return insertWholeRow(suggestedRowId_);
+    noWhere_ = true;
+  }
+  equations_.SetDefinition(table_.definition->value.c_str());
+  equations_.SetTypes(table_.types->value.c_str());
+  if (!noWhere_ && !equations_.setEquation(where_.c_str())) {
+    DebugTrace("tSqlQueryEngine: Query (%s) failed, illegal where clause (%s)\n", statement_.c_str(), where_.c_str());
+    return E_FAIL;
+  }
+
+  bool matched = false;
+  if (!whereZero && !where_.Equals("False")) {
+    BeginRowWalk();
+    while ((currentRow_ = NextMatchingRow(false))) {
+      if (changeSuppressed_) return S_OK;
+      matched = true;
+      if (!wholeRow) {
+        ApplySetClause();  // failures are logged per row and do not stop the walk
+      } else if (HRESULT hr = EditRow(table_, currentRow_, rowValue_.c_str()); FAILED(hr)) {
+        return hr;
+      }
+    }
+  }
+  if (matched || insertSuppressed_) return S_OK;
+  return wholeRow ? insertWholeRow(suggestedRowId_) : insertAssignedRow();
+}
+
+// «where System.RowNumber = id»: only the whole-row form; a missing row is inserted under that id.
+HRESULT tSqlQueryEngine::updateByRowId(bool wholeRow) {
+  if (!TextAfterFirst(where_, "=", rowId_)) return E_FAIL;
+  tAtrribute* row = findRowById(rowId_);
+  if (!wholeRow) {
+    DebugTrace("tSqlQueryEngine::handleUpdateStatement, illegal statement using System.RowNumber and 'Set' option failed. Need to fix this code eventually!\n");
+    return E_FAIL;
+  }
+  if (row) return changeSuppressed_ ? S_OK : EditRow(table_, row, rowValue_.c_str());
+  return insertSuppressed_ ? S_OK : insertWholeRow(rowId_);
+}
+
+// AddRow takes the id once and clears it; an empty id gets a new one.
+HRESULT tSqlQueryEngine::insertWholeRow(tString& rowId) {
+  return AddRow(table_, rowId, rowValue_.c_str()) ? S_OK : E_OUTOFMEMORY;
+}
+
+// A row of empty cells, then the assignments; it stays New whatever they did.
+HRESULT tSqlQueryEngine::insertAssignedRow() {
+  rowValue_.Assign("", 0, 8);
+  for (int column = 1; column < table_.ColumnCount(); ++column)
+    if (FAILED(rowValue_.Append('|'))) return E_OUTOFMEMORY;
+  currentRow_ = AddRow(table_, suggestedRowId_, rowValue_.c_str());
+  if (!currentRow_) return E_OUTOFMEMORY;
+  ApplySetClause();
+  currentRow_->state = kRowNew;
+  return S_OK;
+}
+
+// The assignment list is applied all or nothing: the cells are written into a
+// copy of the row value, which replaces the row value only when every
+// assignment succeeded, so state, previous value and table mark always agree
+// with the value.
+HRESULT tSqlQueryEngine::ApplySetClause() {
+  if (!currentRow_) return S_OK;
+  if (FAILED(editedValue_.Assign(currentRow_->value))) return E_OUTOFMEMORY;
+  for (int position = 0, length = setClause_.Length(); position < length;) {
+    HRESULT hr = assignCell(position, length);
+    if (FAILED(hr)) return hr;
+  }
+  if (FAILED(currentRow_->previousValue.Assign(currentRow_->value))) return E_OUTOFMEMORY;
+  std::swap(currentRow_->value, editedValue_);
+  currentRow_->state = kRowEdited;
+  table_.table->state = kTableModified;
+  return S_OK;
+}
+
+// One «column = value» of the list, from `position` up to the comma that ends it.
+// Inside single quotes a comma is ordinary and two quotes stand for one.
+HRESULT tSqlQueryEngine::assignCell(int& position, int length) {
+  const char* text = setClause_.c_str();
+  int equals = setClause_.FindChar('=', position);
+  if (equals == kNone) {
+    DebugTrace("tSqlQueryEngine: Query (%s) failed, set statement not properly formed\n", statement_.c_str());
+    return E_FAIL;
+  }
+  if (FAILED(CopySlice(setClause_, position, equals, columnName_))) return E_OUTOFMEMORY;
+  columnName_.Trim();
+
+  int end = equals + 1, quotes = 0;
+  for (; end < length; ++end) {
+    if (text[end] == '\'') {
+      if (quotes > 0 && text[end + 1] == '\'') ++end;
+      else ++quotes;
+    } else if (text[end] == ',' && quotes % 2 == 0) {
+      break;
+    }
+  }
+  int firstQuote = equals + 1, lastQuote = end - 1;
+  while (firstQuote < end && text[firstQuote] != '\'') ++firstQuote;
+  while (lastQuote > firstQuote && text[lastQuote] != '\'') --lastQuote;
+  HRESULT hr = firstQuote == end ? CopySlice(setClause_, equals + 1, end, cellValue_)
+                                 : CopySlice(setClause_, firstQuote + 1, lastQuote, cellValue_);
+  if (FAILED(hr)) return E_OUTOFMEMORY;
+  cellValue_.CollapseDoubled('\'');
+  cellValue_.Trim();
+  position = end + 1;
+
+  int column = 0;
+  if (FAILED(table_.definition->value.FieldIndex(columnName_.c_str(), '|', false, column))) {
+    DebugTrace("tSqlQueryEngine: Query (%s) failed, ColumnName (%s) in set statement not defined in table\n",
+               statement_.c_str(), columnName_.c_str());
+    return E_FAIL;
+  }
+  int start = column == 0 ? 0 : editedValue_.AfterNthOccurrence('|', column);
+  if (start == kNone) {
+    DebugTrace("tSqlQueryEngine: Query (%s) failed, ColumnName (%s) in set statement not in row contents\n",
+               statement_.c_str(), columnName_.c_str());
+    return E_FAIL;
+  }
+  // The cell goes in as it is: a "|" inside it makes two cells.
+  int fieldEnd = editedValue_.FindChar('|', start);
+  if (FAILED(CopySlice(editedValue_, 0, start, editScratch_)) || FAILED(editScratch_.Append(cellValue_)) ||
+      (fieldEnd != kNone && FAILED(editScratch_.Append(editedValue_.c_str() + fieldEnd))))
+    return E_OUTOFMEMORY;
+  std::swap(editedValue_, editScratch_);
+  return S_OK;
+}

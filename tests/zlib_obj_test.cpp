@@ -1,0 +1,266 @@
+#include "storage/zlib_obj.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/component_registry.h"
+#include "platform/text_conversion.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using Members = std::map<std::string, std::string>;
+
+std::wstring W(const std::string& text) { return WideFromNarrow(text.c_str()); }
+
+// Fixtures written by libzip directly, members stored uncompressed so a test can
+// find and damage their bytes.
+void WriteWithLibzip(const std::string& path, const Members& members) {
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
+  ASSERT_NE(archive, nullptr);
+  for (const auto& [name, data] : members) {
+    zip_source_t* source = zip_source_buffer(archive, data.data(), data.size(), 0);
+    zip_int64_t index = zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE);
+    ASSERT_GE(index, 0);
+    zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
+  }
+  ASSERT_EQ(zip_close(archive), 0);
+}
+
+std::set<std::string> Entries(const std::string& path) {
+  std::set<std::string> names;
+  if (zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, nullptr)) {
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i)
+      names.insert(zip_get_name(archive, static_cast<zip_uint64_t>(i), 0));
+    zip_discard(archive);
+  }
+  return names;
+}
+
+class ZlibObjTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterArchiveComponent();
+    ASSERT_EQ(CreateComponent(kZlibObjProgId, IID_IZlibObj, reinterpret_cast<void**>(&zip_)), S_OK);
+  }
+  void TearDown() override { zip_->Release(); }
+
+  HRESULT Open(const std::string& path, long readFlag, long appendMode = 0) {
+    return zip_->OpenArchive(W(path).c_str(), readFlag, appendMode);
+  }
+
+  void Put(const std::string& member, const std::string& text) {
+    long written = 0;
+    ASSERT_EQ(zip_->OpenFile(W(member).c_str(), 0), S_OK);
+    ASSERT_EQ(zip_->Zputs(text.c_str(), &written), S_OK);
+    EXPECT_EQ(written, static_cast<long>(text.size()));
+  }
+
+  void Write(const std::string& path, const Members& members, const std::string& comment = "") {
+    ASSERT_EQ(Open(path, 0), S_OK);
+    for (const auto& [name, text] : members) Put(name, text);
+    ASSERT_EQ(zip_->CloseArchive(W(comment).c_str()), S_OK);
+  }
+
+  // The open member from its current position to its end, read in small pieces.
+  std::string ReadRest() {
+    std::string data;
+    char buffer[7];
+    long count = sizeof buffer;
+    for (; zip_->Zread(buffer, sizeof buffer, &count) == S_OK && count > 0; count = sizeof buffer)
+      data.append(buffer, static_cast<size_t>(count));
+    EXPECT_EQ(count, 0);
+    return data;
+  }
+
+  std::string ReadMember(const std::string& path, const std::string& member) {
+    EXPECT_EQ(Open(path, 1), S_OK);
+    EXPECT_EQ(zip_->OpenFile(W(member).c_str(), 0), S_OK);
+    std::string data = ReadRest();
+    EXPECT_EQ(zip_->CloseArchive(L""), S_OK);
+    return data;
+  }
+
+  std::wstring Gets(long limit) {
+    BSTR line = nullptr;
+    if (zip_->Zgets(&line, limit, 0) != S_OK) {
+      EXPECT_EQ(line, nullptr);
+      return L"<fail>";
+    }
+    std::wstring text(line, SysStringLen(line));
+    SysFreeString(line);
+    return text;
+  }
+
+  ScratchDir dir_;
+  IZlibObj* zip_ = nullptr;
+};
+
+TEST_F(ZlibObjTest, WrittenArchiveReadsBack) {
+  const std::string path = dir_.Path("config.zip");
+  const std::string text = "first line\nsecond line\nlast";
+  Write(path, {{"VEXA/pfConfig", text}}, "VexaConfig archive");
+
+  ASSERT_EQ(Open(path, 1), S_OK);
+  ASSERT_EQ(zip_->OpenFile(L"VEXA/pfConfig", 0), S_OK);
+  EXPECT_EQ(Gets(100), L"first line\n");
+  long length = 0;
+  EXPECT_EQ(zip_->GetFileLength(&length), S_OK);
+  EXPECT_EQ(length, static_cast<long>(text.size()));
+  EXPECT_EQ(zip_->CloseFile(), S_OK);
+  ASSERT_EQ(zip_->OpenFile(L"VEXA/pfConfig", 0), S_OK);
+  EXPECT_EQ(ReadRest(), text);
+  EXPECT_EQ(Gets(100), L"<fail>");
+  EXPECT_EQ(zip_->CloseArchive(L""), S_OK);
+
+  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, nullptr);
+  ASSERT_NE(archive, nullptr);
+  EXPECT_STREQ(zip_get_archive_comment(archive, nullptr, 0), "VexaConfig archive");
+  zip_discard(archive);
+}
+
+TEST_F(ZlibObjTest, ZgetsSplitsAtLimitAndKeepsHighBytes) {
+  const std::string path = dir_.Path("lines.zip");
+  WriteWithLibzip(path, {{"m", std::string("abcdef\n\xE9x\0y", 11)}});
+  ASSERT_EQ(Open(path, 1), S_OK);
+  ASSERT_EQ(zip_->OpenFile(L"m", 0), S_OK);
+  EXPECT_EQ(Gets(4), L"abc");
+  EXPECT_EQ(Gets(100), L"def\n");
+  ASSERT_EQ(zip_->OpenFile(L"m", 0), S_OK);  // reopening restarts even without CloseFile
+  EXPECT_EQ(Gets(100), L"abcdef\n");
+  EXPECT_EQ(Gets(100), std::wstring(L"\xE9x\0y", 4));
+  EXPECT_EQ(Gets(100), L"<fail>");
+}
+
+TEST_F(ZlibObjTest, AppendReplacesMemberAndKeepsTheOthers) {
+  const std::string path = dir_.Path("config.zip");
+  Write(path, {{"VEXA/pfConfig", "old\n"}, {"VEXA/MISC/a.txt", "keep me"}});
+
+  ASSERT_EQ(Open(path, 0, 2), S_OK);
+  Put("VEXA/pfConfig", "new ");
+  Put("VEXA/pfConfig", "newer ");  // reopening starts the text again
+  long written = 0;
+  ASSERT_EQ(zip_->Zputs("text\n", &written), S_OK);
+  ASSERT_EQ(zip_->CloseArchive(L""), S_OK);  // commits the member left open
+
+  EXPECT_EQ(Entries(path), (std::set<std::string>{"VEXA/pfConfig", "VEXA/MISC/a.txt"}));
+  EXPECT_EQ(ReadMember(path, "VEXA/pfConfig"), "newer text\n");
+  EXPECT_EQ(ReadMember(path, "VEXA/MISC/a.txt"), "keep me");
+}
+
+TEST_F(ZlibObjTest, NewArchiveReplacesWhateverWasThere) {
+  const std::string path = dir_.Path("config.zip");
+  Write(path, {{"old.txt", "x"}});
+  Write(path, {{"new.txt", "y"}});
+  EXPECT_EQ(Entries(path), std::set<std::string>{"new.txt"});
+
+  WriteTextFile(path, "not an archive");
+  EXPECT_EQ(Open(path, 0, 2), E_FAIL);
+  Write(path, {{"fresh.txt", "z"}});
+  EXPECT_EQ(ReadMember(path, "fresh.txt"), "z");
+}
+
+TEST_F(ZlibObjTest, FoldersAreAddedOnce) {
+  const std::string path = dir_.Path("folders.zip");
+  ASSERT_EQ(Open(path, 0), S_OK);
+  for (const wchar_t* folder : {L"VEXA", L"VEXA/COM/", L"VEXA/MISC/", L"VEXA/COM/"})
+    EXPECT_EQ(zip_->AddFolder(folder), S_OK);
+  ASSERT_EQ(zip_->CloseArchive(L""), S_OK);
+  ASSERT_EQ(Open(path, 0, 2), S_OK);
+  EXPECT_EQ(zip_->AddFolder(L"VEXA/COM"), S_OK);  // already in the archive on disk
+  EXPECT_EQ(zip_->AddFolder(L"VEXA/USER/"), S_OK);
+  ASSERT_EQ(zip_->CloseArchive(L""), S_OK);
+  EXPECT_EQ(Entries(path), (std::set<std::string>{"VEXA/", "VEXA/COM/", "VEXA/MISC/", "VEXA/USER/"}));
+}
+
+TEST_F(ZlibObjTest, ExtractFileCopiesExactBytes) {
+  const std::string path = dir_.Path("data.zip");
+  const std::string bytes("\x00\xFF\r\n binary\x7F", 12);
+  WriteWithLibzip(path, {{"VEXA/USER/blob", bytes}});
+  ASSERT_EQ(Open(path, 1), S_OK);
+  const std::string target = dir_.Path("blob.out");
+  WriteTextFile(target, "previous, longer content to be overwritten");
+  EXPECT_EQ(zip_->ExtractFile(L"VEXA/USER/blob", W(target).c_str()), S_OK);
+  EXPECT_EQ(ReadTextFile(target), bytes);
+  EXPECT_EQ(zip_->ExtractFile(L"VEXA/USER/none", W(dir_.Path("none.out")).c_str()), E_FAIL);
+  EXPECT_EQ(zip_->ExtractFile(L"VEXA/USER/blob", W(dir_.Path("no/such/dir/f")).c_str()), E_FAIL);
+}
+
+TEST_F(ZlibObjTest, DamagedOrMissingInputFailsCleanly) {
+  const std::string path = dir_.Path("good.zip");
+  const std::string text = "some member text that is long enough to cut";
+  WriteWithLibzip(path, {{"m", text}});
+  const std::string archive = ReadTextFile(path);
+
+  EXPECT_EQ(Open(dir_.Path("absent.zip"), 1), E_FAIL);
+  WriteTextFile(dir_.Path("half.zip"), archive.substr(0, archive.size() / 2));
+  EXPECT_EQ(Open(dir_.Path("half.zip"), 1), E_FAIL);
+  WriteTextFile(dir_.Path("garbage.zip"), std::string(300, '\x5A'));
+  EXPECT_EQ(Open(dir_.Path("garbage.zip"), 1), E_FAIL);
+
+  // A flipped data byte leaves the directory intact; the CRC has to catch it.
+  std::string corrupt = archive;
+  corrupt[corrupt.find(text)] ^= 0x20;
+  WriteTextFile(dir_.Path("crc.zip"), corrupt);
+  ASSERT_EQ(Open(dir_.Path("crc.zip"), 1), S_OK);
+  EXPECT_EQ(zip_->OpenFile(L"m", 0), E_FAIL);
+  EXPECT_EQ(zip_->OpenFile(L"absent", 0), E_FAIL);
+  EXPECT_EQ(zip_->CloseArchive(L""), S_OK);
+
+  EXPECT_EQ(ReadMember(path, "m"), text);  // the object is still usable
+}
+
+TEST_F(ZlibObjTest, CallsOutOfStateOrWithBadArgumentsFail) {
+  EXPECT_EQ(zip_->CloseArchive(L""), E_FAIL);
+  const std::string path = dir_.Path("a.zip");
+  WriteWithLibzip(path, {{"m", "text"}});
+  EXPECT_EQ(Open(path, 3), E_INVALIDARG);
+  EXPECT_EQ(Open(path, 0, 1), E_INVALIDARG);
+  ASSERT_EQ(Open(path, 1), S_OK);
+  char buffer[8];
+  long count = sizeof buffer;
+  EXPECT_EQ(zip_->Zread(buffer, sizeof buffer, &count), E_FAIL);
+  EXPECT_EQ(count, -1);
+  EXPECT_EQ(Gets(10), L"<fail>");
+  ASSERT_EQ(zip_->OpenFile(L"m", 0), S_OK);
+  EXPECT_EQ(zip_->Zputs("x", &count), E_FAIL);
+  count = 100;  // more than the buffer holds: byteCount wins
+  EXPECT_EQ(zip_->Zread(buffer, 2, &count), S_OK);
+  EXPECT_EQ(count, 2);
+}
+
+TEST_F(ZlibObjTest, CommitFailureIsReportedAndReleaseCommits) {
+  ASSERT_EQ(Open(dir_.Path("no/such/dir/a.zip"), 0), S_OK);
+  ASSERT_EQ(zip_->AddFolder(L"VEXA"), S_OK);
+  EXPECT_EQ(zip_->CloseArchive(L""), E_FAIL);
+
+  const std::string path = dir_.Path("released.zip");
+  ASSERT_EQ(Open(path, 0), S_OK);
+  Put("m", "kept");
+  zip_->Release();
+  ASSERT_EQ(CreateComponent(kZlibObjProgId, IID_IZlibObj, reinterpret_cast<void**>(&zip_)), S_OK);
+  EXPECT_EQ(ReadMember(path, "m"), "kept");
+  ASSERT_EQ(Open(path, 1), S_OK);  // left open for TearDown's Release
+  ASSERT_EQ(zip_->OpenFile(L"m", 0), S_OK);
+}
+
+TEST_F(ZlibObjTest, CreatedByProgIdWithTheRightInterfaces) {
+  RegisterArchiveComponent();
+  IUnknown* unknown = nullptr;
+  ASSERT_EQ(CreateComponent(kZlibObjProgId, IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
+  void* other = &other;
+  const IID unknownIid = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+  EXPECT_EQ(unknown->QueryInterface(unknownIid, &other), E_NOINTERFACE);
+  EXPECT_EQ(other, nullptr);
+  IZlibObj* zip = nullptr;
+  EXPECT_EQ(unknown->QueryInterface(IID_IZlibObj, reinterpret_cast<void**>(&zip)), S_OK);
+  EXPECT_EQ(zip->Release(), 1u);
+  EXPECT_EQ(unknown->Release(), 0u);
+  EXPECT_EQ(CreateComponent(kZlibObjProgId, unknownIid, &other), E_NOINTERFACE);
+}
+
+}  // namespace
