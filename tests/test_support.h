@@ -1,9 +1,11 @@
 // Helpers shared by the tests: trace capture and scratch files.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/trace.h"
+#include "store/attribute.h"
 
 // Collects every trace while alive.
 class TraceCapture {
@@ -30,3 +32,11 @@ class ScratchDir {
 
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
+
+using ArchiveMembers = std::vector<std::pair<std::string, std::string>>;
+// Writes and reads zip archives with libzip directly, bypassing the archive component.
+void WriteArchive(const std::string& path, const ArchiveMembers& members);
+ArchiveMembers ReadArchive(const std::string& path);
+
+// One line per node, "name=value", indented by depth.
+std::string Dump(tAtrribute* node, int depth = 0);
