@@ -82,3 +82,5 @@ std::string Dump(tAtrribute* node, int depth) {
   while (tAtrribute* child = node->NextChild()) out += Dump(child, depth + 1);
   return out;
 }
+
+Bstr::Bstr(const std::string& text) : text_(SysAllocString(std::wstring(text.begin(), text.end()).c_str())) {}

@@ -40,3 +40,18 @@ ArchiveMembers ReadArchive(const std::string& path);
 
 // One line per node, "name=value", indented by depth.
 std::string Dump(tAtrribute* node, int depth = 0);
+
+#include "platform/bstr.h"
+
+// An automation string for the duration of a call.
+class Bstr {
+ public:
+  explicit Bstr(const std::string& text);
+  ~Bstr() { SysFreeString(text_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  operator BSTR() const { return text_; }
+
+ private:
+  BSTR text_;
+};
