@@ -131,7 +131,7 @@ HRESULT VexaConfig::Close(VARIANT_BOOL withSave) {
 
 HRESULT VexaConfig::Create(BSTR pathAndName, VARIANT_BOOL openAfterCreate) {
   const tString path = Narrow(pathAndName);
-  if (!VersionName(version_)) {
+  if (!::VersionName(version_)) {
     log_.Write("Create: Unknown Version Number: ( %d )", static_cast<int>(version_));
     return E_FAIL;
   }

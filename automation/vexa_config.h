@@ -36,6 +36,7 @@ class VexaConfig final : public IUnknown {
   tAtrribute* Root() const { return root_; }
   bool IsOpened() const { return opened_; }
   const tString& ActiveParameterSet() const { return activeParameterSet_; }
+  const tString& VersionName() const { return versionName_; }
 
  private:
   VexaConfig();
