@@ -7,6 +7,7 @@
 #include "automation/vexa_config.h"
 #include "platform/safearray.h"
 #include "platform/text_conversion.h"
+#include "storage/default_source.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -166,4 +167,26 @@ TEST_F(Configuration, CreateWritesEachVersionWithItsUpgrades) {
   EXPECT_EQ(config->Create(Bstr(dir.Path("no/folder.cfg")), VARIANT_FALSE), E_FAIL);
   EXPECT_NE(Log().find("Create: Could not open configuration file: ( " + dir.Path("no/folder.cfg") + " )\n"),
             std::string::npos);
+}
+
+TEST(DefaultSource, LivesWhileAnEngineIsBoundToIt) {
+  std::weak_ptr<tConfigSource> watched = AcquireDefaultConfigSource();
+  EXPECT_TRUE(watched.expired());  // nobody holds it yet
+  VexaConfig* unopened = VexaConfig::CreateInstance();
+  watched = AcquireDefaultConfigSource();
+  EXPECT_FALSE(watched.expired());
+
+  // Another object opening, closing and going away leaves the shared source alone.
+  ScratchDir dir;
+  WriteTextFile(dir.Path("a.cfg"), ConfigWithSets("s1 Set||True|\n"));
+  VexaConfig* opened = VexaConfig::CreateInstance();
+  ASSERT_EQ(opened->Open(Bstr(dir.Path("a.cfg")), VARIANT_FALSE), S_OK);
+  opened->Close(VARIANT_FALSE);
+  opened->Release();
+  VARIANT results;
+  VariantInit(&results);
+  EXPECT_EQ(unopened->Query(Bstr("select * from Parts"), &results), E_FAIL);
+  EXPECT_FALSE(watched.expired());
+  unopened->Release();
+  EXPECT_TRUE(watched.expired());
 }
