@@ -87,6 +87,9 @@ HRESULT tSqlQueryEngine::insertWholeRow(tString& rowId) {
 }
 
 // A row of empty cells, then the assignments; it stays New whatever they did.
+// AddRow enters the row in the key index under its empty cells and the
+// assignments move its keys like any edit, so the index agrees with the value
+// even when an assignment fails.
 HRESULT tSqlQueryEngine::insertAssignedRow() {
   rowValue_.Assign("", 0, 8);
   for (int column = 1; column < table_.ColumnCount(); ++column)

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/trace.h"
+#include "store/self_probe.h"
 
 namespace {
 constexpr int kNameGrowStep = 8;
@@ -103,15 +103,7 @@ HRESULT tAtrribute::AddChild(tAtrribute* parent, tAtrribute* child) {
 }
 
 bool tAtrribute::isValidAttribute(tAtrribute* node) {
-  // Without structured exceptions a stale node cannot be probed safely; a node
-  // whose self field no longer names it is treated as the faulting case.
-  if (node && node->self == node) {
-    volatile tAtrribute* probe = node->self;
-    node->self = const_cast<tAtrribute*>(probe);
-    return true;
-  }
-  DebugTrace("**** Exception in VexaTemplateLib-->tAtrribute::isValidAttribute\n");
-  return false;
+  return ProbeSelf(node, "**** Exception in VexaTemplateLib-->tAtrribute::isValidAttribute\n");
 }
 
 tAtrribute* tAtrribute::FindChild(const char* wantedName, const char* wantedValue) {

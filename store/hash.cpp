@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/trace.h"
+#include "store/self_probe.h"
 
 namespace {
 constexpr int kKeyGrowStep = 8;
@@ -211,14 +212,6 @@ tAtrribute* tHash::Next(bool thisBinOnly, tHashNode** found) {
   }
 }
 
-// Without structured exceptions a stale node cannot be probed safely; a node
-// whose self field no longer names it is treated as the faulting case.
 bool tHash::isValidNode(tHashNode* node) {
-  if (node && node->self == node) {
-    volatile tHashNode* probe = node->self;
-    node->self = const_cast<tHashNode*>(probe);
-    return true;
-  }
-  DebugTrace("**** Exception in VexaTemplateLib-->tHashNode::isValidNode\n");
-  return false;
+  return ProbeSelf(node, "**** Exception in VexaTemplateLib-->tHashNode::isValidNode\n");
 }
