@@ -29,12 +29,7 @@ HRESULT tSqlQueryEngine::handleDeleteStatement() {
   if (where_.FindNoCase("System.RowState") != kNone) return purgeRowsByState();
   if (where_.FindNoCase("System.ErrorState") != kNone) return E_NOTIMPL;
 
-  if (!noWhere_ && !equations_.setEquation(where_.c_str())) {
-    DebugTrace("tSqlQueryEngine: Query (%s) failed, illegal where clause (%s)\n", statement_.c_str(), where_.c_str());
-    errorFlag_ = true;
-    return E_FAIL;
-  }
-  equationSet_ = true;
+  if (FAILED(parseWhereClause())) return E_FAIL;
   errorFlag_ = false;
   const bool useIndex = BeginRowWalk();
   while (tAtrribute* row = NextMatchingRow(false, useIndex)) MarkRowDeleted(table_, row);

@@ -152,3 +152,13 @@ tAtrribute* tSqlQueryEngine::findRowById(const tString& id) {
     if (row->name.Equals(keyValue_)) return row;
   return nullptr;
 }
+
+HRESULT tSqlQueryEngine::parseWhereClause() {
+  if (!noWhere_ && !equations_.setEquation(where_.c_str())) {
+    DebugTrace("tSqlQueryEngine: Query (%s) failed, illegal where clause (%s)\n", statement_.c_str(), where_.c_str());
+    errorFlag_ = true;
+    return E_FAIL;
+  }
+  equationSet_ = true;
+  return S_OK;
+}

@@ -70,6 +70,9 @@ class tSqlQueryEngine {
 
   // The table the statement names, reusing the one opened last.
   HRESULT openTable(const tString& name);
+  // Parses the where clause into the equation engine (a statement without one
+  // matches every row); an illegal clause is logged and fails.
+  HRESULT parseWhereClause();
   bool cachedTableIsCurrent(const tString& name) const;
   void forgetTable();
   // The row walk of select, update and delete: through the key index when the

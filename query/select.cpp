@@ -94,12 +94,7 @@ HRESULT tSqlQueryEngine::selectMiscFile() {
 HRESULT tSqlQueryEngine::selectMatchingRows() {
   equations_.SetDefinition(table_.definition->value.c_str());
   equations_.SetTypes(table_.types->value.c_str());
-  if (!noWhere_ && !equations_.setEquation(where_.c_str())) {
-    DebugTrace("tSqlQueryEngine: Query (%s) failed, illegal where clause (%s)\n", statement_.c_str(), where_.c_str());
-    errorFlag_ = true;
-    return E_FAIL;
-  }
-  equationSet_ = true;
+  if (FAILED(parseWhereClause())) return E_FAIL;
   errorFlag_ = false;
   const bool includeDeleted = columnList_.FindNoCase("System.RowState") != kNone;
   const bool useIndex = BeginRowWalk();

@@ -39,11 +39,7 @@ HRESULT tSqlQueryEngine::handleUpdateStatement() {
   }
   equations_.SetDefinition(table_.definition->value.c_str());
   equations_.SetTypes(table_.types->value.c_str());
-  if (!noWhere_ && !equations_.setEquation(where_.c_str())) {
-    DebugTrace("tSqlQueryEngine: Query (%s) failed, illegal where clause (%s)\n", statement_.c_str(), where_.c_str());
-    return E_FAIL;
-  }
-  equationSet_ = true;
+  if (FAILED(parseWhereClause())) return E_FAIL;
 
   matchedRows_.clear();
   if (!whereZero && !where_.Equals("False")) {
