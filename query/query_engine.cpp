@@ -16,7 +16,8 @@ bool HasChild(const tAtrribute* parent, const tAtrribute* child) {
 }  // namespace
 
 tSqlQueryEngine::tSqlQueryEngine(tConfigSource* source)
-    : source_(source ? source : DefaultConfigSource()), results_(&ownResults_) {
+    : results_(&ownResults_) {
+  BindSource(source);
   for (tString* text : {&statement_, &columnList_, &tableName_, &where_, &updateTableName_, &setClause_, &firstWord_,
                         &normalisedList_, &rowBuffer_})
     text->Reserve(kTextReserve, false);
@@ -24,8 +25,13 @@ tSqlQueryEngine::tSqlQueryEngine(tConfigSource* source)
   rowId_.Reserve(kRowIdReserve, false);
 }
 
+void tSqlQueryEngine::BindSource(tConfigSource* source) {
+  defaultSource_ = source ? nullptr : AcquireDefaultConfigSource();
+  source_ = source ? source : defaultSource_.get();
+}
+
 void tSqlQueryEngine::AttachSource(tConfigSource* source) {
-  source_ = source ? source : DefaultConfigSource();
+  BindSource(source);
   statement_.Clear();
   delimiter_ = '|';
   database_ = nullptr;

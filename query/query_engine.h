@@ -4,6 +4,7 @@
 // result set.
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "query/equation_engine.h"
 #include "query/result_set.h"
@@ -29,6 +30,7 @@ class tSqlQueryEngine {
   HRESULT CommitTable(const char* tableName);
 
  private:
+  void BindSource(tConfigSource* source);
   HRESULT ParseStatement(const char* statement);
   HRESULT ExecuteStatement();
 
@@ -74,6 +76,7 @@ class tSqlQueryEngine {
   tAtrribute* findRowById(const tString& id);
 
   tConfigSource* source_;
+  std::shared_ptr<tConfigSource> defaultSource_;  // held while bound to the default source
   StatementKind kind_ = StatementKind::None;
   tString statement_;
   tString columnList_;

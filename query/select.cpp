@@ -5,8 +5,8 @@
 
 #include "platform/trace.h"
 #include "query/clause_text.h"
-#include "query/misc_file_extraction.h"
 #include "query/query_engine.h"
+#include "storage/zball.h"
 
 namespace {
 constexpr int kNone = tString::kNone;
@@ -84,7 +84,7 @@ HRESULT tSqlQueryEngine::selectMiscFile() {
   if (firstQuote == kNone) return E_FAIL;
   if (FAILED(CopySlice(where_, firstQuote + 1, where_.FindLastChar('\''), filterValue_))) return E_OUTOFMEMORY;
   filterValue_.Trim();
-  if (SUCCEEDED(ExtractMiscFile(source_->Path().c_str(), filterValue_.c_str(), rowBuffer_)) &&
+  if (SUCCEEDED(tZBall(source_->Path().c_str()).UnzipMiscToTemp(filterValue_.c_str(), rowBuffer_)) &&
       FAILED(results_->Append(rowBuffer_)))
     return E_OUTOFMEMORY;
   results_->Rewind();

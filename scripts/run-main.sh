@@ -1,34 +1,21 @@
 #!/usr/bin/env bash
-# Builds vexacfg and runs it on the given configuration file, or on a small
-# demonstration file that it writes first.
+# Builds vexacfg and runs it on the given configuration file, or on a new
+# version 5 file that it creates first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target vexacfg >/dev/null
+vexacfg=build/tools/vexacfg
 file=${1:-}
 if [ -z "$file" ]; then
   file=build/demo.cfg
-  cat > "$file" <<'CFG'
-Root VersionFivePointZero
-{
-   Table ParameterDefaultsState
-   {
-      TableDefinition ParameterDefaults|Group|isActive|PropertyBag
-      TableType String|String|list(True,False)|string
-      TableContents 
-      {
-         0-SunDec0600:00:002026@demo-1 ParameterSet1||True|
-      }
-   }
-   Table Constants
-   {
-      TableDefinition Name|Value|PropertyBag
-      TableType String|Float|String
-      TableContents 
-   }
-}
-CFG
+  echo "\$ vexacfg create $file"
+  $vexacfg create "$file"
 fi
-echo "vexacfg tables $file"
-build/tools/vexacfg tables "$file"
+echo "\$ vexacfg version $file"
+$vexacfg version "$file"
+echo "\$ vexacfg tables $file"
+$vexacfg tables "$file"
+echo "\$ vexacfg query $file \"select * from ParameterDefaultsState\""
+$vexacfg query "$file" "select * from ParameterDefaultsState"

@@ -7,6 +7,7 @@
 #include "platform/component_registry.h"
 #include "platform/stopwatch.h"
 #include "platform/trace.h"
+#include "storage/file_path.h"
 #include "storage/line_reader.h"
 #include "storage/zlib_obj.h"
 #include "store/str_copy.h"
@@ -59,17 +60,9 @@ void ParseBlock(tAtrribute* top, LineReader& lines) {
 }
 
 bool IsArchivePath(const char* path) {
-  // The extension is what follows the last dot of the file name.
-  auto extensionOf = [](const tString& text) -> const char* {
-    int slash = text.FindLastChar('/');
-    int backslash = text.FindLastChar('\\');
-    int nameStart = (slash > backslash ? slash : backslash) + 1;
-    int dot = text.FindLastChar('.');
-    return dot >= nameStart ? text.c_str() + dot : "";
-  };
   tString candidate(path);
-  if (tString(extensionOf(candidate)).CompareTrimmed(".bak") == 0) candidate.CutTail(4);
-  return tString(extensionOf(candidate)).Equals(".zip");
+  if (tString(FileExtension(path)).CompareTrimmed(".bak") == 0) candidate.CutTail(4);
+  return tString(FileExtension(candidate.c_str())).Equals(".zip");
 }
 
 // The archive component, released on every path out of the loader.

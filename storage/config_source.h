@@ -15,6 +15,11 @@ class tConfigSource {
   // previous tree is gone either way.
   tAtrribute* LoadAttributesFromFile(const char* path);
 
+  // Writes the tree as plain text, or into the member "VEXA/pfConfig" of a
+  // ".zip" archive (creating the archive with its folders when there is none).
+  // Null path: the path of the last load.
+  HRESULT SaveToFile(const char* path);
+
   tAtrribute* Root() const { return root_; }
   const tString& Path() const { return path_; }
 

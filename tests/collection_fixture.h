@@ -55,11 +55,3 @@ inline std::string Take(BSTR text) {
   SysFreeString(text);
   return narrow.c_str();
 }
-
-// A string that frees itself, to pass as an automation argument.
-struct Bstr {
-  explicit Bstr(const wchar_t* text) : value(SysAllocString(text)) {}
-  ~Bstr() { SysFreeString(value); }
-  operator BSTR() const { return value; }
-  BSTR value;
-};

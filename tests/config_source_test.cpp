@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <zip.h>
 
 #include <string>
 
@@ -23,24 +22,6 @@ const char* kSmallConfig =
     "      }\n"
     "   }\n"
     "}\n";
-
-// Writes an archive with the given members using libzip directly.
-void WriteArchive(const std::string& path, const std::vector<std::pair<std::string, std::string>>& members) {
-  int error = 0;
-  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-  ASSERT_NE(archive, nullptr);
-  for (const auto& [name, text] : members) {
-    zip_source_t* source = zip_source_buffer(archive, text.data(), text.size(), 0);
-    ASSERT_GE(zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE), 0);
-  }
-  ASSERT_EQ(zip_close(archive), 0);
-}
-
-std::string Dump(const tAtrribute* node, int depth = 0) {
-  std::string out = std::string(depth, ' ') + node->name.c_str() + "=" + node->value.c_str() + "\n";
-  for (int i = 0; i < node->ChildCount(); ++i) out += Dump(node->ChildAt(i), depth + 1);
-  return out;
-}
 
 class Loader : public ::testing::Test {
  protected:

@@ -147,7 +147,7 @@ TEST(Dispatch, EveryObjectCountsInTheModule) {
   const long before = ModuleLock::Count();
   ParameterDefaults* defaults = NewObject<ParameterDefaults>();
   IParameterDefault* item = nullptr;
-  defaults->Add(Bstr(L"A"), vexaInteger, 1, &item);
+  defaults->Add(Bstr("A"), vexaInteger, 1, &item);
   IUnknown* enumerator = nullptr;
   defaults->get__NewEnum(&enumerator);
   EXPECT_EQ(ModuleLock::Count(), before + 3);

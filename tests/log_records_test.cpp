@@ -67,10 +67,10 @@ TEST(Events, RoundTripAndNameLookup) {
   EXPECT_EQ(events->Item(Var(L"Cruise"), &event), E_FAIL);
   EXPECT_EQ(events->Item(Var(4), &event), E_INVALIDARG);
   ASSERT_EQ(events->Item(Var(L"2"), &event), S_OK);
-  event->put_User(Bstr(L"bob"));
-  event->put_PropBag(Bstr(L"it's"));
+  event->put_User(Bstr("bob"));
+  event->put_PropBag(Bstr("it's"));
   event->Release();
-  ASSERT_EQ(events->Add(Bstr(L"Flare"), Bstr(L"12:30"), &event), S_OK);
+  ASSERT_EQ(events->Add(Bstr("Flare"), Bstr("12:30"), &event), S_OK);
   event->Release();
   ASSERT_EQ(events->Remove(Var(1)), S_OK);
   f.Save(events);
@@ -98,7 +98,7 @@ TEST(Thresholds, LevelsAndValuesRoundTrip) {
   EXPECT_EQ(level, vexaAlarm);
   EXPECT_EQ(value, 1.5);
   IThreshold* added = nullptr;
-  ASSERT_EQ(thresholds->Add(Bstr(L"MACH"), Bstr(L"11:00"), vexaNoThreshold, &added), S_OK);
+  ASSERT_EQ(thresholds->Add(Bstr("MACH"), Bstr("11:00"), vexaNoThreshold, &added), S_OK);
   f.Save(thresholds);
   EXPECT_EQ(f.db.Select("select Parameter,ThesholdLevel,Value,Time from ThresholdLog"),
             (Rows{"ALT|Alarm|1.500000|10:00", "MACH||0.000000|11:00"}));
@@ -114,8 +114,8 @@ TEST(Testpoints, RoundTripThroughTheDifferentlySpelledDelete) {
   LogFixture f;
   Testpoints* testpoints = f.Open<Testpoints>();
   ITestpoint* added = nullptr;
-  ASSERT_EQ(testpoints->Add(Bstr(L"TP2"), Bstr(L"3"), Bstr(L"4"), &added), S_OK);
-  added->put_Maneuver(Bstr(L"roll"));
+  ASSERT_EQ(testpoints->Add(Bstr("TP2"), Bstr("3"), Bstr("4"), &added), S_OK);
+  added->put_Maneuver(Bstr("roll"));
   f.Save(testpoints);
   EXPECT_EQ(f.db.Select("select * from TestPointLog"), (Rows{"g|s|u|TP1|climb|pull|1|2|", "|||TP2||roll|3|4|"}));
   Testpoints* reread = f.Open<Testpoints>();
@@ -135,9 +135,9 @@ TEST(Selections, ValuesAreFixedPointAndCellsAreNotQuoted) {
 
   Selections* selections = f.Open<Selections>();
   ISelection* added = nullptr;
-  ASSERT_EQ(selections->Add(Bstr(L"MACH"), Bstr(L"10:05"), 1.5, &added), S_OK);
-  added->put_Comment(Bstr(L"a|b"));  // the extra cell pushes the bag out of the row
-  added->put_PropBag(Bstr(L"lost"));
+  ASSERT_EQ(selections->Add(Bstr("MACH"), Bstr("10:05"), 1.5, &added), S_OK);
+  added->put_Comment(Bstr("a|b"));  // the extra cell pushes the bag out of the row
+  added->put_PropBag(Bstr("lost"));
   f.Save(selections);
   EXPECT_EQ(f.db.Select("select * from SelectionsLog"),
             (Rows{"g|s|u|10:00|2.250000|ALT|f|d|c|bag", "|||10:05|1.500000|MACH|||a|b"}));
@@ -157,9 +157,9 @@ TEST(PlannedTestPoints, MapToTheirOwnTableAndKeepUserInMemory) {
   EXPECT_EQ(TextOf(loaded, &IPlannedTestPoint::get_PredictedResults), "pr");
   EXPECT_EQ(TextOf(loaded, &IPlannedTestPoint::get_PropBag), "bag");
   IPlannedTestPoint* added = nullptr;
-  ASSERT_EQ(planned->Add(Bstr(L"TP10"), &added), S_OK);
-  added->put_User(Bstr(L"bob"));
-  added->put_AircraftConfig(Bstr(L"clean"));
+  ASSERT_EQ(planned->Add(Bstr("TP10"), &added), S_OK);
+  added->put_User(Bstr("bob"));
+  added->put_AircraftConfig(Bstr("clean"));
   f.Save(planned);
   EXPECT_EQ(f.db.Select("select * from PlannedTestPoints"), (Rows{"g|s|TP9|d|m|ac|fc|pr|bag", "||TP10|||clean|||"}));
   PlannedTestPoints* reread = f.Open<PlannedTestPoints>();

@@ -54,7 +54,7 @@ TEST(ParameterDefaults, NewItemIsWrittenByOneExactStatement) {
   DefaultsFixture f;
   ParameterDefaults* defaults = f.Open("ParameterSet1");
   IParameterDefault* item = nullptr;
-  ASSERT_EQ(defaults->Add(Bstr(L"ALT"), vexaFloatingPoint, 10.0, &item), S_OK);
+  ASSERT_EQ(defaults->Add(Bstr("ALT"), vexaFloatingPoint, 10.0, &item), S_OK);
   tString statement;
   ASSERT_TRUE(defaults->InsertStatement(*static_cast<ParameterDefault*>(item), statement));
   EXPECT_STREQ(statement.c_str(),
@@ -108,11 +108,11 @@ TEST(ParameterDefaults, RoundTripRewritesOnlyTheSet) {
 
   IParameterDefault* mach = nullptr;
   ASSERT_EQ(defaults->Item(Var(L"Mach"), &mach), S_OK);
-  mach->put_Units(Bstr(L"O'Neil"));
+  mach->put_Units(Bstr("O'Neil"));
   mach->put_WindowType(vexaWindowTypeNone);
-  mach->put_DataSourceArgument(Bstr(L"x|y"));
+  mach->put_DataSourceArgument(Bstr("x|y"));
   IParameterDefault* beta = nullptr;
-  ASSERT_EQ(defaults->Add(Bstr(L"Beta"), vexaDouble, 5.0, &beta), S_OK);
+  ASSERT_EQ(defaults->Add(Bstr("Beta"), vexaDouble, 5.0, &beta), S_OK);
   ASSERT_EQ(defaults->Remove(Var(L"ALT")), S_OK);
   ASSERT_EQ(defaults->SaveTable(), S_OK);
   ASSERT_EQ(f.db.engine.Commit(), S_OK);
@@ -135,7 +135,7 @@ TEST(ParameterDefaults, RoundTripRewritesOnlyTheSet) {
 TEST(ParameterDefaults, NameOrderAndCaseSensitiveBisection) {
   DefaultsFixture f;
   ParameterDefaults* defaults = f.Open("Set");
-  for (const wchar_t* name : {L"B", L"a", L"A", L"B"}) {
+  for (const char* name : {"B", "a", "A", "B"}) {
     IParameterDefault* item = nullptr;
     ASSERT_EQ(defaults->Add(Bstr(name), vexaInteger, 1.0, &item), S_OK);
     item->Release();
@@ -163,7 +163,7 @@ TEST(ParameterDefaults, ItemsLeftOutOfSaveTable) {
   IParameterDefault* unnamed = nullptr;
   defaults->Item(Var(1), &marked);
   marked->put_Delete(VARIANT_TRUE);
-  defaults->Add(Bstr(L""), vexaInteger, 1.0, &unnamed);
+  defaults->Add(Bstr(""), vexaInteger, 1.0, &unnamed);
   LONG count = 0;
   defaults->get_Count(&count);
   EXPECT_EQ(count, 2);

@@ -74,7 +74,7 @@ TEST(ParameterSets, SetHandedOutByItemOpensItsDefaults) {
   f.sets->Release();
   f.sets = nullptr;
   EXPECT_EQ(f.owner.references, 1u);
-  set->put_SetName(Bstr(L""));
+  set->put_SetName(Bstr(""));
   EXPECT_EQ(set->get_ParameterDefaults(&defaults), E_FAIL);
   set->Release();
   EXPECT_EQ(f.owner.references, 0u);
@@ -83,7 +83,7 @@ TEST(ParameterSets, SetHandedOutByItemOpensItsDefaults) {
 TEST(ParameterSets, AddedSetHasNoEngineUntilHandedOut) {
   SetsFixture f;
   IParameterSet* added = nullptr;
-  ASSERT_EQ(f.sets->Add(Bstr(L"Set2"), Bstr(L"g"), VARIANT_TRUE, &added), S_OK);
+  ASSERT_EQ(f.sets->Add(Bstr("Set2"), Bstr("g"), VARIANT_TRUE, &added), S_OK);
   IParameterDefaults* defaults = nullptr;
   EXPECT_EQ(added->get_ParameterDefaults(&defaults), E_POINTER);
   IParameterSet* again = nullptr;
@@ -100,9 +100,9 @@ TEST(ParameterSets, SaveTableRewritesTheSetsOnly) {
   set->put_IsActive(1);  // only -1 is true
   set->Release();
   ASSERT_EQ(f.sets->Remove(Var(L"parameterset1")), S_OK);
-  ASSERT_EQ(f.sets->Add(Bstr(L""), Bstr(L"unnamed"), VARIANT_TRUE, &set), S_OK);
+  ASSERT_EQ(f.sets->Add(Bstr(""), Bstr("unnamed"), VARIANT_TRUE, &set), S_OK);
   set->Release();
-  ASSERT_EQ(f.sets->Add(Bstr(L"Set3"), Bstr(L"g"), VARIANT_TRUE, &set), S_OK);
+  ASSERT_EQ(f.sets->Add(Bstr("Set3"), Bstr("g"), VARIANT_TRUE, &set), S_OK);
   set->Release();
   ASSERT_EQ(f.sets->SaveTable(), S_OK);
   ASSERT_EQ(f.db.engine.Commit(), S_OK);

@@ -1,5 +1,8 @@
 #include "tests/test_support.h"
 
+#include <gtest/gtest.h>
+#include <zip.h>
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -42,3 +45,42 @@ std::string ReadTextFile(const std::string& path) {
   content << in.rdbuf();
   return content.str();
 }
+
+void WriteArchive(const std::string& path, const ArchiveMembers& members) {
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  ASSERT_NE(archive, nullptr);
+  for (const auto& [name, text] : members) {
+    zip_source_t* source = zip_source_buffer(archive, text.data(), text.size(), 0);
+    ASSERT_GE(zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE), 0);
+  }
+  ASSERT_EQ(zip_close(archive), 0);
+}
+
+ArchiveMembers ReadArchive(const std::string& path) {
+  ArchiveMembers members;
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+  if (!archive) return members;
+  for (zip_int64_t i = 0, count = zip_get_num_entries(archive, 0); i < count; ++i) {
+    zip_stat_t stat;
+    zip_stat_index(archive, i, 0, &stat);
+    std::string data(stat.size, '\0');
+    if (zip_file_t* file = zip_fopen_index(archive, i, 0)) {
+      zip_fread(file, data.data(), data.size());
+      zip_fclose(file);
+    }
+    members.emplace_back(stat.name, data);
+  }
+  zip_discard(archive);
+  return members;
+}
+
+std::string Dump(tAtrribute* node, int depth) {
+  std::string out = std::string(depth, ' ') + node->name.c_str() + "=" + node->value.c_str() + "\n";
+  node->BeginChildren();
+  while (tAtrribute* child = node->NextChild()) out += Dump(child, depth + 1);
+  return out;
+}
+
+Bstr::Bstr(const std::string& text) : text_(SysAllocString(std::wstring(text.begin(), text.end()).c_str())) {}

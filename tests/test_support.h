@@ -1,9 +1,11 @@
 // Helpers shared by the tests: trace capture and scratch files.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/trace.h"
+#include "store/attribute.h"
 
 // Collects every trace while alive.
 class TraceCapture {
@@ -30,3 +32,26 @@ class ScratchDir {
 
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
+
+using ArchiveMembers = std::vector<std::pair<std::string, std::string>>;
+// Writes and reads zip archives with libzip directly, bypassing the archive component.
+void WriteArchive(const std::string& path, const ArchiveMembers& members);
+ArchiveMembers ReadArchive(const std::string& path);
+
+// One line per node, "name=value", indented by depth.
+std::string Dump(tAtrribute* node, int depth = 0);
+
+#include "platform/bstr.h"
+
+// An automation string for the duration of a call.
+class Bstr {
+ public:
+  explicit Bstr(const std::string& text);
+  ~Bstr() { SysFreeString(text_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  operator BSTR() const { return text_; }
+
+ private:
+  BSTR text_;
+};

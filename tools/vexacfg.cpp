@@ -1,49 +1,38 @@
 // vexacfg: the command-line tool over configuration files.
 #include <clocale>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
-#include "storage/config_source.h"
-#include "store/table.h"
+#include "tools/commands.h"
+#include "tools/tool_session.h"
 
 namespace {
-constexpr const char* kUsage =
-    "usage: vexacfg <command> [arguments]\n"
-    "commands:\n"
-    "  tables PATH    each table name and its row count, as NAME|COUNT\n";
-
-int Fail(const std::string& message) {
-  std::fprintf(stderr, "vexacfg: %s\n", message.c_str());
-  return 1;
-}
-
-int Tables(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[2], "--help") == 0) {
-    std::fputs("usage: vexacfg tables PATH\nPrints each table name and its row count, as NAME|COUNT.\n", stdout);
-    return 0;
-  }
-  if (argc != 3) return Fail("usage: vexacfg tables PATH");
-  tConfigSource source;
-  tAtrribute* root = source.LoadAttributesFromFile(argv[2]);
-  if (!root) return Fail(std::string("E_FAIL (0x80004005) cannot load ") + argv[2]);
-  for (int i = 0; i < root->ChildCount(); ++i) {
-    tAtrribute* node = root->ChildAt(i);
-    if (!node->name.Equals("Table")) continue;
-    tTable table;
-    int rows = SUCCEEDED(OpenTable(root, node->value.c_str(), table)) ? table.contents->ChildCount() : 0;
-    std::printf("%s|%d\n", node->value.c_str(), rows);
-  }
-  return 0;
+void PrintUsage(std::FILE* out) {
+  std::fputs("usage: vexacfg <command> [arguments]   (vexacfg <command> --help for more)\ncommands:\n", out);
+  for (const Command& command : Commands()) std::fprintf(out, "  %s\n", command.usage);
 }
 }  // namespace
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
-  if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
-    std::fputs(kUsage, argc < 2 ? stderr : stdout);
-    return argc < 2 ? 1 : 0;
+  if (argc < 2) {
+    PrintUsage(stderr);
+    return 1;
   }
-  if (std::strcmp(argv[1], "tables") == 0) return Tables(argc, argv);
-  return Fail(std::string("unknown command '") + argv[1] + "'\n" + kUsage);
+  const std::string name = argv[1];
+  if (name == "--help" || name == "help") {
+    PrintUsage(stdout);
+    return 0;
+  }
+  for (const Command& command : Commands()) {
+    if (name != command.name) continue;
+    Arguments arguments(argv + 2, argv + argc);
+    if (arguments.size() == 1 && arguments[0] == "--help") {
+      std::printf("usage: vexacfg %s\n%s\n", command.usage, command.help);
+      return 0;
+    }
+    return command.run(arguments);
+  }
+  PrintUsage(stderr);
+  return FailWith("unknown command '" + name + "'");
 }

@@ -1,0 +1,17 @@
+// The message log: the one place where the configuration object writes the text
+// of a failure, a plain text file that the caller names.
+#pragma once
+#include <string>
+
+class MessageLog {
+ public:
+  // Switches to the file (deleting it first when asked) and writes the opening banner.
+  void Open(const char* path, bool deleteExisting);
+  // Appends one line; nothing happens while no log is open, and a line that
+  // cannot be written is lost.
+  void Write(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+ private:
+  std::string path_;
+  bool open_ = false;
+};

@@ -1,0 +1,232 @@
+#include "automation/vexa_config.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <new>
+#include <string>
+#include <system_error>
+
+#include "platform/safearray.h"
+#include "schema/upgrade_statements.h"
+#include "schema/version_names.h"
+#include "schema/version_template.h"
+#include "storage/line_reader.h"
+#include "store/str_copy.h"
+
+namespace {
+bool IsTrue(VARIANT_BOOL value) { return value == VARIANT_TRUE; }
+
+// Strings arrive wide and are used narrow.
+tString Narrow(BSTR text) {
+  tString narrow;
+  TStringFromBstr(text, narrow);
+  return narrow;
+}
+}  // namespace
+
+VexaConfig* VexaConfig::CreateInstance() {
+  auto* config = new (std::nothrow) VexaConfig();
+  if (config) config->AddRef();
+  return config;
+}
+
+VexaConfig::VexaConfig() : engine_(nullptr) { activeParameterSet_.Assign("ParameterSet1"); }
+
+HRESULT VexaConfig::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (iid != IID_IUnknown) return E_NOINTERFACE;
+  *object = static_cast<IUnknown*>(this);
+  AddRef();
+  return S_OK;
+}
+
+ULONG VexaConfig::AddRef() { return references_.AddRefCount(); }
+
+// Releasing the object does not save: unsaved changes are lost.
+ULONG VexaConfig::Release() {
+  const ULONG count = references_.ReleaseCount();
+  if (count == 0) delete this;
+  return count;
+}
+
+HRESULT VexaConfig::Open(BSTR pathAndName, VARIANT_BOOL createBackupFile) {
+  return OpenPath(Narrow(pathAndName).c_str(), IsTrue(createBackupFile));
+}
+
+HRESULT VexaConfig::OpenPath(const char* path, bool createBackupFile) {
+  if (opened_) Close(VARIANT_TRUE);
+  path_.Assign(path);
+  tAtrribute* root = source_.LoadAttributesFromFile(path_.c_str());
+  if (!root) {
+    log_.Write("Open: Unable to load VEXA configuration file: ( %s )", path_.c_str());
+    path_.Assign("");
+    return E_FAIL;
+  }
+  const int version = VersionFromName(root->value.c_str());
+  if (version == 0) {
+    log_.Write("Open Error: Configuration file: ( %s ) is pre 3.4.5", path_.c_str());
+    return E_FAIL;
+  }
+  version_ = version;
+  versionName_.Assign(root->value);
+  engine_.AttachSource(&source_);
+  if (HRESULT hr = SelectActiveParameterSet(); FAILED(hr)) return hr;
+  if (createBackupFile) {
+    const std::string backup = std::string(path_.c_str()) + ".Backup";
+    std::error_code error;
+    std::filesystem::copy_file(path_.c_str(), backup, std::filesystem::copy_options::overwrite_existing, error);
+    if (error) log_.Write("Open: Failed to make a backup of the configuration file: ( %s )", backup.c_str());
+  }
+  root_ = root;
+  opened_ = true;
+  return S_OK;
+}
+
+// The first set of ParameterDefaultsState is the active one; a file without any
+// gets "ParameterSet1", written with the next save.
+HRESULT VexaConfig::SelectActiveParameterSet() {
+  ResultSet rows;
+  if (engine_.Query("Select * from ParameterDefaultsState", &rows, '|') == S_OK) {
+    rows.Rewind();
+    const tString& first = rows.Next()->text;
+    const int bar = first.FindChar('|');
+    return activeParameterSet_.Assign(first.c_str(), bar == tString::kNone ? first.Length() : bar, 8);
+  }
+  HRESULT hr = engine_.Query(
+      "update ParameterDefaultsState set ParameterDefaults = 'ParameterSet1', IsActive = 'True', where 0", nullptr, '|');
+  return FAILED(hr) ? hr : S_OK;
+}
+
+HRESULT VexaConfig::Save() {
+  if (!opened_) {
+    log_.Write("Save: Called but configuration file was never opened");
+    return S_OK;
+  }
+  if (HRESULT hr = engine_.Commit(); FAILED(hr)) return hr;
+  if (HRESULT hr = source_.SaveToFile(path_.c_str()); FAILED(hr)) {
+    log_.Write("Save: Failded to save to configuration file: ( %s )", path_.c_str());
+    return hr;
+  }
+  return S_OK;
+}
+
+// The configuration source keeps its tree after a close, so that statements
+// still see the closed file until the next load.
+HRESULT VexaConfig::Close(VARIANT_BOOL withSave) {
+  if (!opened_) {
+    log_.Write("Close: Called but configuration file was never opened");
+    return S_OK;
+  }
+  if (IsTrue(withSave)) {
+    if (HRESULT hr = Save(); FAILED(hr)) {
+      log_.Write("Close: Save failed on configuration file: ( %s )", path_.c_str());
+      return hr;
+    }
+  }
+  opened_ = false;
+  root_ = nullptr;
+  return S_OK;
+}
+
+HRESULT VexaConfig::Create(BSTR pathAndName, VARIANT_BOOL openAfterCreate) {
+  const tString path = Narrow(pathAndName);
+  if (!::VersionName(version_)) {
+    log_.Write("Create: Unknown Version Number: ( %d )", static_cast<int>(version_));
+    return E_FAIL;
+  }
+  if (FAILED(WriteTemplate(path.c_str()))) {
+    log_.Write("Create: Could not open configuration file: ( %s )", path.c_str());
+    return E_FAIL;
+  }
+  if (HRESULT hr = OpenPath(path.c_str(), false); hr != S_OK) return hr;
+  RunUpgradeStatements(engine_);
+  Close(VARIANT_TRUE);
+  if (IsTrue(openAfterCreate)) OpenPath(path.c_str(), false);
+  return S_OK;
+}
+
+// Always plain text, whatever the name; lines end as in every configuration file.
+HRESULT VexaConfig::WriteTemplate(const char* path) {
+  std::FILE* file = std::fopen(path, "wb");
+  if (!file) return E_FAIL;
+  for (char c : VersionTemplate(version_)) {
+    if (c == '\n') std::fputc('\r', file);
+    std::fputc(c, file);
+  }
+  std::fclose(file);
+  return S_OK;
+}
+
+HRESULT VexaConfig::get_VersionFromFile(BSTR fileName, BSTR* version) {
+  if (!version) return E_POINTER;
+  const tString path = Narrow(fileName);
+  std::FILE* file = std::fopen(path.c_str(), "r");
+  if (!file) {
+    log_.Write("Version: Failed to open config file: ( %s )", path.c_str());
+    return E_FAIL;
+  }
+  FileLineReader lines(file);
+  const char* line = lines.NextLine();
+  if (!line) {
+    log_.Write("Version: Failed to read config file, File closed: ( %s )", path.c_str());
+    std::fclose(file);
+    return E_FAIL;
+  }
+  const tString firstLine(line);
+  std::fclose(file);
+  tString name;
+  if (FAILED(firstLine.GetField(1, ' ', name))) return E_FAIL;
+  name.Trim();
+  *version = BstrFromTString(name);
+  return *version ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT VexaConfig::get_Version(LONG* version) {
+  if (!version) return E_POINTER;
+  *version = version_;
+  return S_OK;
+}
+
+// Stored as given; Create checks it.
+HRESULT VexaConfig::put_Version(LONG version) {
+  version_ = version;
+  return S_OK;
+}
+
+HRESULT VexaConfig::OpenMessageLog(BSTR nameAndPath, VARIANT_BOOL deleteExistingLog) {
+  log_.Open(Narrow(nameAndPath).c_str(), IsTrue(deleteExistingLog));
+  return S_OK;
+}
+
+HRESULT VexaConfig::Query(BSTR query, VARIANT* results) {
+  ResultSet rows;
+  const tString statement = Narrow(query);
+  HRESULT hr = engine_.Query(statement.c_str(), &rows, '|');
+  if (hr != S_OK) return hr;
+  const int count = rows.Count();
+  if (count == 0) return S_OK;
+  if (!results) return E_POINTER;
+  SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<std::uint32_t>(count));
+  if (!array) return E_OUTOFMEMORY;
+  void* data = nullptr;
+  if (HRESULT access = SafeArrayAccessData(array, &data); FAILED(access)) {
+    SafeArrayDestroy(array);
+    return access;
+  }
+  auto* strings = static_cast<BSTR*>(data);
+  rows.Rewind();
+  for (int i = 0; i < count; ++i) {
+    strings[i] = BstrFromTString(rows.Next()->text);
+    if (!strings[i]) {
+      SafeArrayUnaccessData(array);
+      SafeArrayDestroy(array);
+      return E_OUTOFMEMORY;
+    }
+  }
+  SafeArrayUnaccessData(array);
+  VariantClear(results);
+  results->vt = VT_ARRAY | VT_BSTR;
+  results->parray = array;
+  return S_OK;
+}

@@ -1,0 +1,154 @@
+// Writing the tree back: plain text, or the member "VEXA/pfConfig" of an archive.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/trace.h"
+#include "storage/config_source.h"
+#include "storage/file_path.h"
+#include "storage/zball.h"
+
+namespace {
+constexpr const wchar_t* kConfigMember = L"VEXA/pfConfig";
+constexpr const wchar_t* kArchiveFolders[] = {L"VEXA", L"VEXA/COM/", L"VEXA/MISC/", L"VEXA/USER/"};
+constexpr const char* kIndentation = "   ";
+
+// Where the lines go; false once a piece could not be written.
+class TextSink {
+ public:
+  virtual ~TextSink() = default;
+  virtual bool Put(const char* text) = 0;
+};
+
+class FileSink final : public TextSink {
+ public:
+  explicit FileSink(std::FILE* file) : file_(file) {}
+  bool Put(const char* text) override { return std::fputs(text, file_) >= 0; }
+
+ private:
+  std::FILE* file_;
+};
+
+class ArchiveSink final : public TextSink {
+ public:
+  explicit ArchiveSink(IZlibObj* archive) : archive_(archive) {}
+  bool Put(const char* text) override {
+    long written = 0;
+    return archive_->Zputs(text, &written) == S_OK;
+  }
+
+ private:
+  IZlibObj* archive_;
+};
+
+// Every line ends with carriage return and line feed, the file format's line end.
+bool PutLine(TextSink& sink, const std::string& indentation, const char* a, const char* b = nullptr) {
+  return sink.Put(indentation.c_str()) && sink.Put(a) && (!b || (sink.Put(" ") && sink.Put(b))) && sink.Put("\r\n");
+}
+
+// The canonical layout: a node line, and for a node with children a block in
+// braces at the node's indentation with the children one level deeper. Walks
+// with an explicit stack, so any depth that the loader accepted can be written.
+bool WriteNode(tAtrribute* root, TextSink& sink) {
+  std::vector<tAtrribute*> open;
+  std::vector<std::string> indentations{""};
+  auto indentation = [&](size_t depth) -> const std::string& {
+    while (indentations.size() <= depth) indentations.push_back(indentations.back() + kIndentation);
+    return indentations[depth];
+  };
+  auto enter = [&](tAtrribute* node) {
+    const std::string& own = indentation(open.size());
+    if (!PutLine(sink, own, node->name.c_str(), node->value.c_str())) return false;
+    if (node->ChildCount() == 0) return true;
+    open.push_back(node);
+    node->BeginChildren();
+    return PutLine(sink, own, "{");
+  };
+  if (!enter(root)) return false;
+  while (!open.empty()) {
+    tAtrribute* child = open.back()->NextChild();
+    if (child) {
+      if (!enter(child)) return false;
+      continue;
+    }
+    open.pop_back();
+    if (!PutLine(sink, indentation(open.size()), "}")) return false;
+  }
+  return true;
+}
+
+HRESULT CreateArchive(tZBall& zball) {
+  IZlibObj* archive = zball.Component();
+  if (archive->OpenArchive(zball.ArchivePath().c_str(), 0, 0) != S_OK) return E_FAIL;
+  HRESULT hr = S_OK;
+  for (const wchar_t* folder : kArchiveFolders) {
+    hr = archive->AddFolder(folder);
+    if (hr != S_OK) break;
+  }
+  archive->CloseArchive(kWriterClosingText);
+  return hr;
+}
+
+// The archive component keeps every other member and commits through a
+// temporary copy of its own, so an archive on disk is never half written.
+HRESULT SaveArchive(tAtrribute* root, const char* path) {
+  tZBall zball(path);
+  IZlibObj* archive = zball.Component();
+  if (!archive) return E_FAIL;
+  if (!FileExists(path)) CreateArchive(zball);
+  if (!FileExists(path) || archive->OpenArchive(zball.ArchivePath().c_str(), 0, 2) != S_OK) return E_FAIL;
+  if (archive->OpenFile(kConfigMember, 0) != S_OK) {
+    archive->CloseArchive(kWriterClosingText);
+    return E_FAIL;
+  }
+  ArchiveSink sink(archive);
+  const bool written = WriteNode(root, sink);
+  const HRESULT closed = archive->CloseArchive(kWriterClosingText);
+  return written && closed == S_OK ? S_OK : E_FAIL;
+}
+
+// Written beside the target and renamed over it, so that a failed save leaves
+// the previous file as it was.
+HRESULT SavePlainText(tAtrribute* root, const char* path) {
+  std::string temporary = std::string(path) + ".saving-XXXXXX";
+  const int descriptor = mkstemp(temporary.data());
+  if (descriptor < 0) return E_FAIL;
+  struct stat existing;
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(descriptor, stat(path, &existing) == 0 ? existing.st_mode & 07777 : 0666 & ~mask);
+  std::FILE* file = fdopen(descriptor, "wb");
+  if (!file) {
+    close(descriptor);
+    unlink(temporary.c_str());
+    return E_FAIL;
+  }
+  std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
+  FileSink sink(file);
+  bool written = WriteNode(root, sink) && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+  written = std::fclose(file) == 0 && written;
+  if (!written || std::rename(temporary.c_str(), path) != 0) {
+    unlink(temporary.c_str());
+    return E_FAIL;
+  }
+  return S_OK;
+}
+}  // namespace
+
+HRESULT tConfigSource::SaveToFile(const char* path) {
+  if (!root_) return E_FAIL;
+  if (!path) path = path_.c_str();
+  if (!*path) return E_FAIL;
+  // A read-only file stays as it is, even where its folder would allow it to be
+  // replaced (and for a user whom no permission stops).
+  struct stat existing;
+  if (stat(path, &existing) == 0 && (access(path, W_OK) != 0 || !(existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))) {
+    DebugTrace("tConfigSource::SaveToFile, %s is read-only\n", path);
+    return E_FAIL;
+  }
+  return tString(FileExtension(path)).Equals(".zip") ? SaveArchive(root_, path) : SavePlainText(root_, path);
+}

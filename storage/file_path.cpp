@@ -1,0 +1,19 @@
+#include "storage/file_path.h"
+
+#include <cstdio>
+#include <cstring>
+
+const char* FileExtension(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  const char* backslash = std::strrchr(path, '\\');
+  const char* name = slash > backslash ? slash + 1 : backslash ? backslash + 1 : path;
+  const char* dot = std::strrchr(name, '.');
+  return dot ? dot : path + std::strlen(path);
+}
+
+bool FileExists(const char* path) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (!file) return false;
+  std::fclose(file);
+  return true;
+}

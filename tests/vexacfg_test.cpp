@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/test_support.h"
+
+namespace {
+struct Outcome {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+class Tool : public ::testing::Test {
+ protected:
+  // Runs vexacfg with the arguments (already quoted for the shell), optionally fed `input`.
+  Outcome Run(const std::string& arguments, const std::string& input = "") {
+    WriteTextFile(dir.Path("stdin"), input);
+    const std::string command = std::string(VEXACFG_PATH) + " " + arguments + " <" + dir.Path("stdin") + " >" +
+                                dir.Path("stdout") + " 2>" + dir.Path("stderr");
+    const int status = std::system(command.c_str());
+    return {WEXITSTATUS(status), ReadTextFile(dir.Path("stdout")), ReadTextFile(dir.Path("stderr"))};
+  }
+  std::string Quoted(const std::string& name) { return "'" + dir.Path(name) + "'"; }
+
+  ScratchDir dir;
+};
+}  // namespace
+
+TEST_F(Tool, CreateThenInspect) {
+  ASSERT_EQ(Run("create " + Quoted("v4.cfg") + " --version 4").exitCode, 0);
+  EXPECT_EQ(Run("version " + Quoted("v4.cfg")).out, "VersionFourPointZero\n");
+  const Outcome tables = Run("tables " + Quoted("v4.cfg"));
+  EXPECT_EQ(tables.exitCode, 0);
+  EXPECT_EQ(tables.out.rfind("ActualFlutterTestPointsLog|0\n", 0), 0u);
+  EXPECT_NE(tables.out.find("\nUnitConversions|107\n"), std::string::npos);
+
+  const Outcome bad = Run("create " + Quoted("x.cfg") + " --version 6");
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_EQ(Run("query").exitCode, 1);
+  EXPECT_EQ(Run("frobnicate").exitCode, 1);
+  const Outcome help = Run("query --help");
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.out.rfind("usage: vexacfg query PATH STATEMENT", 0), 0u);
+}
+
+TEST_F(Tool, QueryPrintsRowsAndSavesOnlyWhenAsked) {
+  ASSERT_EQ(Run("create " + Quoted("c.cfg")).exitCode, 0);
+  const std::string file = Quoted("c.cfg");
+  Outcome added = Run("query " + file + " \"update Colors set * = 255|a b\" \"select * from Colors\"");
+  EXPECT_EQ(added.exitCode, 0);
+  EXPECT_EQ(added.out, "255|a b\n");
+  EXPECT_EQ(Run("query " + file + " \"select * from Colors\"").out, "");  // not saved
+
+  EXPECT_EQ(Run("query " + file + " \"update Colors set * = 1|x\" --save").exitCode, 0);
+  EXPECT_EQ(Run("query " + file + " \"select Color from Colors where PropertyBag = 'x'\"").out, "1\n");
+
+  const Outcome failed = Run("query " + file + " \"select * from Nowhere\" \"update Colors set * = 2|y\" --save");
+  EXPECT_EQ(failed.exitCode, 1);
+  EXPECT_EQ(failed.err, "vexacfg: E_FAIL (0x80004005): select * from Nowhere\n");
+  EXPECT_EQ(Run("query " + file + " \"select * from Colors\"").out, "1|x\n");
+
+  const Outcome missing = Run("query " + Quoted("none.cfg") + " \"select * from Colors\"");
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.err, "vexacfg: E_FAIL (0x80004005): Open: Unable to load VEXA configuration file: ( " +
+                             dir.Path("none.cfg") + " )\n");
+}
+
+TEST_F(Tool, ShellTakesStatementsLineByLine) {
+  ASSERT_EQ(Run("create " + Quoted("s.cfg")).exitCode, 0);
+  const Outcome session = Run("shell " + Quoted("s.cfg"),
+                              "update Colors set * = 7|z\nselect * from Colors\n.save\n\n.quit\nselect * from Colors\n");
+  EXPECT_EQ(session.exitCode, 0);
+  EXPECT_EQ(session.out, "7|z\n");
+  EXPECT_EQ(Run("query " + Quoted("s.cfg") + " \"select * from Colors\"").out, "7|z\n");
+
+  const Outcome failing = Run("shell " + Quoted("s.cfg"), "select * from Nowhere\n.tables\n");
+  EXPECT_EQ(failing.exitCode, 1);
+  EXPECT_EQ(failing.err, "vexacfg: E_FAIL (0x80004005): select * from Nowhere\n");
+  EXPECT_NE(failing.out.find("Colors|1\n"), std::string::npos);
+}

@@ -1,0 +1,16 @@
+// The subcommands of vexacfg. Each takes the arguments behind its name and
+// returns the exit code: 0 for success, 1 for any failure.
+#pragma once
+#include <string>
+#include <vector>
+
+using Arguments = std::vector<std::string>;
+
+struct Command {
+  const char* name;
+  const char* usage;
+  const char* help;
+  int (*run)(const Arguments& arguments);
+};
+
+const std::vector<Command>& Commands();

@@ -1,0 +1,87 @@
+#include "tools/tool_session.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/safearray.h"
+#include "platform/text_conversion.h"
+
+namespace {
+BSTR NewBstr(const std::string& text) { return SysAllocString(WideFromNarrow(text.c_str()).c_str()); }
+
+// Calls a method taking one automation string, freeing the string afterwards.
+template <typename Call>
+HRESULT WithBstr(const std::string& text, Call call) {
+  BSTR argument = NewBstr(text);
+  if (!argument) return E_OUTOFMEMORY;
+  HRESULT hr = call(argument);
+  SysFreeString(argument);
+  return hr;
+}
+
+void PrintRows(VARIANT& results) {
+  if (results.vt != (VT_ARRAY | VT_BSTR)) return;
+  LONG lower = 0, upper = -1;
+  SafeArrayGetLBound(results.parray, 1, &lower);
+  SafeArrayGetUBound(results.parray, 1, &upper);
+  void* data = nullptr;
+  SafeArrayAccessData(results.parray, &data);
+  for (LONG i = 0; i <= upper - lower; ++i) std::printf("%s\n", NarrowFromWide(static_cast<BSTR*>(data)[i]).c_str());
+  SafeArrayUnaccessData(results.parray);
+}
+}  // namespace
+
+ToolSession::ToolSession() : config_(VexaConfig::CreateInstance()) {
+  std::error_code error;
+  logPath_ = (std::filesystem::temp_directory_path(error) / ("vexacfg-" + std::to_string(getpid()) + ".log")).string();
+  WithBstr(logPath_, [&](BSTR path) { return config_->OpenMessageLog(path, VARIANT_TRUE); });
+  NewMessages();  // the opening banner is no failure text
+}
+
+ToolSession::~ToolSession() {
+  config_->Release();
+  std::remove(logPath_.c_str());
+}
+
+HRESULT ToolSession::Open(const std::string& path, bool willSave) {
+  return WithBstr(path, [&](BSTR bstr) { return config_->Open(bstr, willSave ? VARIANT_TRUE : VARIANT_FALSE); });
+}
+
+HRESULT ToolSession::Run(const std::string& statement) {
+  VARIANT results;
+  VariantInit(&results);
+  HRESULT hr = WithBstr(statement, [&](BSTR bstr) { return config_->Query(bstr, &results); });
+  PrintRows(results);
+  std::fflush(stdout);
+  VariantClear(&results);
+  return hr;
+}
+
+std::string ToolSession::NewMessages() {
+  std::ifstream log(logPath_, std::ios::binary);
+  std::stringstream content;
+  content << log.rdbuf();
+  std::string text = content.str();
+  std::string fresh = logRead_ < text.size() ? text.substr(logRead_) : "";
+  logRead_ = text.size();
+  while (!fresh.empty() && (fresh.back() == '\n' || fresh.back() == '\r')) fresh.pop_back();
+  for (char& c : fresh)
+    if (c == '\n') c = ' ';
+  return fresh;
+}
+
+int ToolSession::Fail(HRESULT hr, const std::string& context) {
+  std::string messages = NewMessages();
+  if (messages.empty()) messages = context;
+  return FailWith(DescribeHResult(hr) + (messages.empty() ? "" : ": " + messages));
+}
+
+int FailWith(const std::string& text) {
+  std::fprintf(stderr, "vexacfg: %s\n", text.c_str());
+  return 1;
+}
