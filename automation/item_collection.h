@@ -4,6 +4,7 @@
 #pragma once
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <vector>
 
 #include "automation/dispatch_object.h"
@@ -13,6 +14,13 @@
 #include "automation/row_cells.h"
 #include "query/query_engine.h"
 #include "store/str_copy.h"
+
+// The first failure among the statuses of the property puts that fill a new item.
+inline HRESULT FirstFailure(std::initializer_list<HRESULT> statuses) {
+  for (HRESULT hr : statuses)
+    if (FAILED(hr)) return hr;
+  return S_OK;
+}
 
 // Interface declares Count, _NewEnum, Item and Remove, RemoveAll; ItemClass is
 // the concrete item, which implements ItemInterface.
@@ -142,8 +150,19 @@ class ItemCollection : public DispatchObject<Interface> {
   }
 };
 
-// The members of a collection interface that has the common shape: Count,
-// _NewEnum, Add, Remove, RemoveAll, Item, SaveTable.
+// The slots of a collection interface of the common shape, in their order; Add
+// takes the collection's own arguments (given after the item interface) and
+// hands out the new item.
+#define VEXA_COLLECTION_SLOTS(ItemInterface, ...)                         \
+  virtual HRESULT get_Count(LONG* count) = 0;                             \
+  virtual HRESULT get__NewEnum(IUnknown** enumerator) = 0;                \
+  virtual HRESULT Add(__VA_ARGS__, ItemInterface** item) = 0;             \
+  virtual HRESULT Remove(VARIANT IndexOrName) = 0;                        \
+  virtual HRESULT RemoveAll() = 0;                                        \
+  virtual HRESULT Item(VARIANT IndexOrName, ItemInterface** item) = 0;    \
+  virtual HRESULT SaveTable() = 0;
+
+// The members of a collection interface declared with VEXA_COLLECTION_SLOTS.
 template <class Interface>
 constexpr std::array<DispatchMember, 7> CollectionMembers() {
   return {{

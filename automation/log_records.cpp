@@ -80,33 +80,25 @@ const LogTable kPlannedTestPoints{"Select * from PlannedTestPoints", "Delete * f
 Selection::Selection() : RecordItem(SelectionField::Count) { Field(S::Value).real = 666.0; }
 
 HRESULT Events::Add(BSTR name, BSTR irigTime, IEvent** item) {
-  return AddItem(item, [&](Event& added) {
-    HRESULT hr = added.put_Name(name);
-    return SUCCEEDED(hr) ? added.put_IrigTime(irigTime) : hr;
-  });
+  return AddItem(item, [&](Event& added) { return FirstFailure({added.put_Name(name), added.put_IrigTime(irigTime)}); });
 }
 
 HRESULT Thresholds::Add(BSTR parameterName, BSTR irigTimeAtBreak, VexaThresholdLevel level, IThreshold** item) {
   return AddItem(item, [&](Threshold& added) {
-    HRESULT hr = added.put_ParameterName(parameterName);
-    if (SUCCEEDED(hr)) hr = added.put_IrigTimeAtBreak(irigTimeAtBreak);
-    return SUCCEEDED(hr) ? added.put_Level(level) : hr;
+    return FirstFailure({added.put_ParameterName(parameterName), added.put_IrigTimeAtBreak(irigTimeAtBreak),
+                         added.put_Level(level)});
   });
 }
 
 HRESULT Testpoints::Add(BSTR testpoint, BSTR startTime, BSTR stopTime, ITestpoint** item) {
   return AddItem(item, [&](Testpoint& added) {
-    HRESULT hr = added.put_Testpoint(testpoint);
-    if (SUCCEEDED(hr)) hr = added.put_StartTime(startTime);
-    return SUCCEEDED(hr) ? added.put_StopTime(stopTime) : hr;
+    return FirstFailure({added.put_Testpoint(testpoint), added.put_StartTime(startTime), added.put_StopTime(stopTime)});
   });
 }
 
 HRESULT Selections::Add(BSTR parameterName, BSTR irigTime, double value, ISelection** item) {
   return AddItem(item, [&](Selection& added) {
-    HRESULT hr = added.put_Parameter(parameterName);
-    if (SUCCEEDED(hr)) hr = added.put_IrigTime(irigTime);
-    return SUCCEEDED(hr) ? added.put_Value(value) : hr;
+    return FirstFailure({added.put_Parameter(parameterName), added.put_IrigTime(irigTime), added.put_Value(value)});
   });
 }
 

@@ -95,61 +95,31 @@ struct IPlannedTestPoint : IDispatch {
 struct IEvents : IDispatch {
   static constexpr const IID* kIid = &IID_IEvents;
   static const DispatchTable kDispatch;
-  virtual HRESULT get_Count(LONG* count) = 0;
-  virtual HRESULT get__NewEnum(IUnknown** enumerator) = 0;
-  virtual HRESULT Add(BSTR Name, BSTR IrigTime, IEvent** item) = 0;
-  virtual HRESULT Remove(VARIANT IndexOrName) = 0;
-  virtual HRESULT RemoveAll() = 0;
-  virtual HRESULT Item(VARIANT IndexOrName, IEvent** item) = 0;
-  virtual HRESULT SaveTable() = 0;
+  VEXA_COLLECTION_SLOTS(IEvent, BSTR Name, BSTR IrigTime)
 };
 
 struct IThresholds : IDispatch {
   static constexpr const IID* kIid = &IID_IThresholds;
   static const DispatchTable kDispatch;
-  virtual HRESULT get_Count(LONG* count) = 0;
-  virtual HRESULT get__NewEnum(IUnknown** enumerator) = 0;
-  virtual HRESULT Add(BSTR ParameterName, BSTR IrigTimeAtBreak, VexaThresholdLevel Level, IThreshold** item) = 0;
-  virtual HRESULT Remove(VARIANT IndexOrName) = 0;
-  virtual HRESULT RemoveAll() = 0;
-  virtual HRESULT Item(VARIANT IndexOrName, IThreshold** item) = 0;
-  virtual HRESULT SaveTable() = 0;
+  VEXA_COLLECTION_SLOTS(IThreshold, BSTR ParameterName, BSTR IrigTimeAtBreak, VexaThresholdLevel Level)
 };
 
 struct ITestpoints : IDispatch {
   static constexpr const IID* kIid = &IID_ITestpoints;
   static const DispatchTable kDispatch;
-  virtual HRESULT get_Count(LONG* count) = 0;
-  virtual HRESULT get__NewEnum(IUnknown** enumerator) = 0;
-  virtual HRESULT Add(BSTR Testpoint, BSTR StartTime, BSTR StopTime, ITestpoint** item) = 0;
-  virtual HRESULT Remove(VARIANT IndexOrName) = 0;
-  virtual HRESULT RemoveAll() = 0;
-  virtual HRESULT Item(VARIANT IndexOrName, ITestpoint** item) = 0;
-  virtual HRESULT SaveTable() = 0;
+  VEXA_COLLECTION_SLOTS(ITestpoint, BSTR Testpoint, BSTR StartTime, BSTR StopTime)
 };
 
 struct ISelections : IDispatch {
   static constexpr const IID* kIid = &IID_ISelections;
   static const DispatchTable kDispatch;
-  virtual HRESULT get_Count(LONG* count) = 0;
-  virtual HRESULT get__NewEnum(IUnknown** enumerator) = 0;
-  virtual HRESULT Add(BSTR ParameterName, BSTR IrigTime, double Value, ISelection** item) = 0;
-  virtual HRESULT Remove(VARIANT IndexOrName) = 0;
-  virtual HRESULT RemoveAll() = 0;
-  virtual HRESULT Item(VARIANT IndexOrName, ISelection** item) = 0;
-  virtual HRESULT SaveTable() = 0;
+  VEXA_COLLECTION_SLOTS(ISelection, BSTR ParameterName, BSTR IrigTime, double Value)
 };
 
 struct IPlannedTestPoints : IDispatch {
   static constexpr const IID* kIid = &IID_IPlannedTestPoints;
   static const DispatchTable kDispatch;
-  virtual HRESULT get_Count(LONG* count) = 0;
-  virtual HRESULT get__NewEnum(IUnknown** enumerator) = 0;
-  virtual HRESULT Add(BSTR Testpoint, IPlannedTestPoint** item) = 0;
-  virtual HRESULT Remove(VARIANT IndexOrName) = 0;
-  virtual HRESULT RemoveAll() = 0;
-  virtual HRESULT Item(VARIANT IndexOrName, IPlannedTestPoint** item) = 0;
-  virtual HRESULT SaveTable() = 0;
+  VEXA_COLLECTION_SLOTS(IPlannedTestPoint, BSTR Testpoint)
 };
 
 namespace EventField {

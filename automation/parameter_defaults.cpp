@@ -68,10 +68,7 @@ void ParameterDefaults::Load(tSqlQueryEngine* engine, IUnknown* owner) {
 
 HRESULT ParameterDefaults::Add(BSTR Name, VexaDataType Type, double SampleRate, IParameterDefault** item) {
   return AddItem(item, [&](ParameterDefault& added) {
-    HRESULT hr = added.put_Name(Name);
-    if (SUCCEEDED(hr)) hr = added.put_DataType(Type);
-    if (SUCCEEDED(hr)) hr = added.put_SampleRate(SampleRate);
-    return hr;
+    return FirstFailure({added.put_Name(Name), added.put_DataType(Type), added.put_SampleRate(SampleRate)});
   });
 }
 

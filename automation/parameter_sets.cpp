@@ -38,9 +38,7 @@ void ParameterSets::Load(tSqlQueryEngine* engine, IUnknown* owner) {
 
 HRESULT ParameterSets::Add(BSTR setName, BSTR group, VARIANT_BOOL isActive, IParameterSet** item) {
   return AddItem(item, [&](ParameterSet& added) {
-    HRESULT hr = added.put_SetName(setName);
-    if (SUCCEEDED(hr)) hr = added.put_Group(group);
-    return SUCCEEDED(hr) ? added.put_IsActive(isActive) : hr;
+    return FirstFailure({added.put_SetName(setName), added.put_Group(group), added.put_IsActive(isActive)});
   });
 }
 

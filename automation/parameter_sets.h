@@ -22,13 +22,7 @@ struct IParameterSet : IDispatch {
 struct IParameterSets : IDispatch {
   static constexpr const IID* kIid = &IID_IParameterSets;
   static const DispatchTable kDispatch;
-  virtual HRESULT get_Count(LONG* count) = 0;
-  virtual HRESULT get__NewEnum(IUnknown** enumerator) = 0;
-  virtual HRESULT Add(BSTR SetName, BSTR Group, VARIANT_BOOL IsActive, IParameterSet** item) = 0;
-  virtual HRESULT Remove(VARIANT IndexOrName) = 0;
-  virtual HRESULT RemoveAll() = 0;
-  virtual HRESULT Item(VARIANT IndexOrName, IParameterSet** item) = 0;
-  virtual HRESULT SaveTable() = 0;
+  VEXA_COLLECTION_SLOTS(IParameterSet, BSTR SetName, BSTR Group, VARIANT_BOOL IsActive)
 };
 
 namespace ParameterSetField {

@@ -45,6 +45,7 @@ struct Var : VARIANT {
   Var() { VariantInit(this); }
   explicit Var(const wchar_t* text) : Var() { vt = VT_BSTR, bstrVal = SysAllocString(text); }
   explicit Var(int index) : Var() { vt = VT_I4, lVal = index; }
+  explicit Var(double number) : Var() { vt = VT_R8, dblVal = number; }
   ~Var() { VariantClear(this); }
 };
 
@@ -54,4 +55,11 @@ inline std::string Take(BSTR text) {
   TStringFromBstr(text, narrow);
   SysFreeString(text);
   return narrow.c_str();
+}
+
+template <class Collection>
+LONG CountOf(Collection* collection) {
+  LONG count = -1;
+  collection->get_Count(&count);
+  return count;
 }

@@ -25,13 +25,6 @@ std::string CreateFile(ScratchDir& dir) {
   config->Release();
   return path;
 }
-
-template <class C>
-LONG CountOf(C* collection) {
-  LONG count = -1;
-  collection->get_Count(&count);
-  return count;
-}
 }  // namespace
 
 TEST(CollectionProperties, NothingOpenGivesNoCollection) {

@@ -10,7 +10,7 @@ DISPID IdOf(IDispatch* object, const wchar_t* name) {
   return id;
 }
 
-// Invokes with the arguments in declaration order (the call reverses them), then frees them.
+// Invokes with the arguments in declaration order (the call reverses them).
 HRESULT Call(IDispatch* object, DISPID id, std::uint16_t flags, std::vector<VARIANT> arguments, VARIANT* result,
              unsigned* argumentError = nullptr) {
   if (result) VariantClear(result);
@@ -18,25 +18,7 @@ HRESULT Call(IDispatch* object, DISPID id, std::uint16_t flags, std::vector<VARI
   DISPID put = DISPID_PROPERTYPUT;
   DISPPARAMS params{reversed.data(), flags == DISPATCH_PROPERTYPUT ? &put : nullptr,
                     static_cast<unsigned>(reversed.size()), flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
-  HRESULT hr = object->Invoke(id, IID_NULL, 0, flags, &params, result, nullptr, argumentError);
-  for (VARIANT& argument : reversed) VariantClear(&argument);
-  return hr;
-}
-
-VARIANT Text(const wchar_t* text) {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = VT_BSTR;
-  value.bstrVal = SysAllocString(text);
-  return value;
-}
-
-VARIANT Number(double number) {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = VT_R8;
-  value.dblVal = number;
-  return value;
+  return object->Invoke(id, IID_NULL, 0, flags, &params, result, nullptr, argumentError);
 }
 
 // An interface with an optional argument, as the configuration object has them.
@@ -81,11 +63,11 @@ TEST(Dispatch, NamesResolveIgnoringCaseWithFixedIds) {
 TEST(Dispatch, PropertiesAndMethodsByName) {
   ParameterDefault* item = NewObject<ParameterDefault>();
   Var result;
-  ASSERT_EQ(Call(item, IdOf(item, L"Width"), DISPATCH_PROPERTYPUT, {Text(L"7")}, nullptr), S_OK);
+  ASSERT_EQ(Call(item, IdOf(item, L"Width"), DISPATCH_PROPERTYPUT, {Var(L"7")}, nullptr), S_OK);
   ASSERT_EQ(Call(item, IdOf(item, L"Width"), DISPATCH_PROPERTYGET | DISPATCH_METHOD, {}, &result), S_OK);
   EXPECT_EQ(result.vt, VT_I4);
   EXPECT_EQ(result.lVal, 7);
-  ASSERT_EQ(Call(item, IdOf(item, L"Units"), DISPATCH_PROPERTYPUT, {Number(2.5)}, nullptr), S_OK);
+  ASSERT_EQ(Call(item, IdOf(item, L"Units"), DISPATCH_PROPERTYPUT, {Var(2.5)}, nullptr), S_OK);
   ASSERT_EQ(Call(item, IdOf(item, L"Units"), DISPATCH_PROPERTYGET, {}, &result), S_OK);
   ASSERT_EQ(result.vt, VT_BSTR);
   EXPECT_EQ(std::wstring(result.bstrVal), L"2.5");
@@ -93,7 +75,7 @@ TEST(Dispatch, PropertiesAndMethodsByName) {
 
   ParameterDefaults* defaults = NewObject<ParameterDefaults>();
   const DISPID add = IdOf(defaults, L"Add");
-  ASSERT_EQ(Call(defaults, add, DISPATCH_METHOD, {Text(L"ALT"), Number(5), Text(L"12.5")}, &result), S_OK);
+  ASSERT_EQ(Call(defaults, add, DISPATCH_METHOD, {Var(L"ALT"), Var(5.0), Var(L"12.5")}, &result), S_OK);
   ASSERT_EQ(result.vt, VT_DISPATCH);
   double rate = 0;
   static_cast<IParameterDefault*>(result.pdispVal)->get_SampleRate(&rate);
@@ -102,7 +84,7 @@ TEST(Dispatch, PropertiesAndMethodsByName) {
   EXPECT_EQ(result.vt, VT_UNKNOWN);
   ASSERT_EQ(Call(defaults, IdOf(defaults, L"Count"), DISPATCH_PROPERTYGET, {}, &result), S_OK);
   EXPECT_EQ(result.lVal, 1);
-  ASSERT_EQ(Call(defaults, IdOf(defaults, L"Item"), DISPATCH_METHOD, {Text(L"ALT")}, nullptr), S_OK);
+  ASSERT_EQ(Call(defaults, IdOf(defaults, L"Item"), DISPATCH_METHOD, {Var(L"ALT")}, nullptr), S_OK);
   defaults->Release();
 }
 
@@ -112,15 +94,15 @@ TEST(Dispatch, CallFailures) {
   Var result;
   unsigned argumentError = 99;
   EXPECT_EQ(Call(defaults, 99, DISPATCH_METHOD, {}, &result), DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(Call(defaults, IdOf(defaults, L"SetName"), DISPATCH_PROPERTYPUT, {Text(L"x")}, nullptr),
+  EXPECT_EQ(Call(defaults, IdOf(defaults, L"SetName"), DISPATCH_PROPERTYPUT, {Var(L"x")}, nullptr),
             DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(Call(defaults, add, DISPATCH_METHOD, {Text(L"ALT"), Number(5)}, &result), DISP_E_BADPARAMCOUNT);
-  EXPECT_EQ(Call(defaults, IdOf(defaults, L"Count"), DISPATCH_PROPERTYGET, {Number(1)}, &result),
+  EXPECT_EQ(Call(defaults, add, DISPATCH_METHOD, {Var(L"ALT"), Var(5.0)}, &result), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Call(defaults, IdOf(defaults, L"Count"), DISPATCH_PROPERTYGET, {Var(1.0)}, &result),
             DISP_E_BADPARAMCOUNT);
-  EXPECT_EQ(Call(defaults, add, DISPATCH_METHOD, {Text(L"ALT"), Number(5), Text(L"fast")}, &result, &argumentError),
+  EXPECT_EQ(Call(defaults, add, DISPATCH_METHOD, {Var(L"ALT"), Var(5.0), Var(L"fast")}, &result, &argumentError),
             DISP_E_TYPEMISMATCH);
   EXPECT_EQ(argumentError, 0u);  // the last argument, which comes first
-  EXPECT_EQ(Call(defaults, IdOf(defaults, L"Item"), DISPATCH_METHOD, {Number(1)}, &result), E_INVALIDARG);
+  EXPECT_EQ(Call(defaults, IdOf(defaults, L"Item"), DISPATCH_METHOD, {Var(1.0)}, &result), E_INVALIDARG);
   LONG count = -1;
   defaults->get_Count(&count);
   EXPECT_EQ(count, 0);
@@ -129,15 +111,15 @@ TEST(Dispatch, CallFailures) {
 
 TEST(Dispatch, OptionalArgumentsTakeTheirDefaults) {
   Switch* light = NewObject<Switch>();
-  ASSERT_EQ(Call(light, 1, DISPATCH_METHOD, {Text(L"a")}, nullptr), S_OK);
+  ASSERT_EQ(Call(light, 1, DISPATCH_METHOD, {Var(L"a")}, nullptr), S_OK);
   EXPECT_EQ(light->last, VARIANT_TRUE);
   VARIANT missing;
   missing.vt = VT_ERROR;
   missing.scode = DISP_E_PARAMNOTFOUND;
   light->last = 0;
-  ASSERT_EQ(Call(light, 1, DISPATCH_METHOD, {Text(L"a"), missing}, nullptr), S_OK);
+  ASSERT_EQ(Call(light, 1, DISPATCH_METHOD, {Var(L"a"), missing}, nullptr), S_OK);
   EXPECT_EQ(light->last, VARIANT_TRUE);
-  ASSERT_EQ(Call(light, 1, DISPATCH_METHOD, {Text(L"a"), Number(0)}, nullptr), S_OK);
+  ASSERT_EQ(Call(light, 1, DISPATCH_METHOD, {Var(L"a"), Var(0.0)}, nullptr), S_OK);
   EXPECT_EQ(light->last, VARIANT_FALSE);
   EXPECT_EQ(Call(light, 1, DISPATCH_METHOD, {}, nullptr), DISP_E_BADPARAMCOUNT);
   light->Release();

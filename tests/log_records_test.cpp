@@ -47,13 +47,6 @@ std::string TextOf(I* item, HRESULT (I::*get)(BSTR*)) {
   (item->*get)(&text);
   return Take(text);
 }
-
-template <class C>
-LONG CountOf(C* collection) {
-  LONG count = -1;
-  collection->get_Count(&count);
-  return count;
-}
 }  // namespace
 
 TEST(Events, RoundTripAndNameLookup) {

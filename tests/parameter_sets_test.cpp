@@ -27,12 +27,6 @@ struct SetsFixture {
   CountingOwner owner;
   ParameterSets* sets;
 };
-
-LONG CountOf(IParameterDefaults* defaults) {
-  LONG count = -1;
-  defaults->get_Count(&count);
-  return count;
-}
 }  // namespace
 
 TEST(ParameterSets, LoadReadsNameGroupAndActiveFlag) {
