@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 #include <system_error>
+#include <type_traits>
 
 #include "platform/safearray.h"
 #include "schema/upgrade_statements.h"
@@ -229,4 +230,32 @@ HRESULT VexaConfig::Query(BSTR query, VARIANT* results) {
   results->vt = VT_ARRAY | VT_BSTR;
   results->parray = array;
   return S_OK;
+}
+
+// Without an open file the engine has no tree to read, so no collection is made.
+template <class Collection, class Interface>
+HRESULT VexaConfig::LoadCollection(Interface** out) {
+  if (!out || !opened_) return E_POINTER;
+  Collection* collection = NewObject<Collection>();
+  if (!collection) return E_OUTOFMEMORY;
+  HRESULT hr = S_OK;
+  if constexpr (std::is_same_v<Collection, ParameterDefaults>) hr = collection->SetSetName(activeParameterSet_);
+  if (SUCCEEDED(hr)) {
+    collection->Load(&engine_, this);
+    hr = collection->QueryInterface(*Interface::kIid, reinterpret_cast<void**>(out));
+  }
+  collection->Release();
+  return hr;
+}
+
+HRESULT VexaConfig::get_ParameterSets(IParameterSets** sets) { return LoadCollection<ParameterSets>(sets); }
+HRESULT VexaConfig::get_ParameterDefaults(IParameterDefaults** defaults) {
+  return LoadCollection<ParameterDefaults>(defaults);
+}
+HRESULT VexaConfig::get_Events(IEvents** events) { return LoadCollection<Events>(events); }
+HRESULT VexaConfig::get_Thresholds(IThresholds** thresholds) { return LoadCollection<Thresholds>(thresholds); }
+HRESULT VexaConfig::get_Testpoints(ITestpoints** testpoints) { return LoadCollection<Testpoints>(testpoints); }
+HRESULT VexaConfig::get_Selections(ISelections** selections) { return LoadCollection<Selections>(selections); }
+HRESULT VexaConfig::get_PlannedTestPoints(IPlannedTestPoints** plannedTestPoints) {
+  return LoadCollection<PlannedTestPoints>(plannedTestPoints);
 }

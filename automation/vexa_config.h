@@ -2,7 +2,9 @@
 // file at a time, runs statements of the query language for its caller, and
 // owns the query engine through which the typed collections read and write.
 #pragma once
+#include "automation/log_records.h"
 #include "automation/message_log.h"
+#include "automation/parameter_sets.h"
 #include "platform/bstr.h"
 #include "platform/unknown.h"
 #include "platform/variant.h"
@@ -31,6 +33,18 @@ class VexaConfig final : public IUnknown {
   // variant is left untouched when there is no row.
   HRESULT Query(BSTR query, VARIANT* results);
 
+  // Each read makes a new collection, loaded from its table through this
+  // object's engine. The collection holds a reference to this object, so the
+  // engine lives as long as the collection. Nothing open: E_POINTER.
+  HRESULT get_ParameterSets(IParameterSets** sets);
+  // The defaults of the active parameter set.
+  HRESULT get_ParameterDefaults(IParameterDefaults** defaults);
+  HRESULT get_Events(IEvents** events);
+  HRESULT get_Thresholds(IThresholds** thresholds);
+  HRESULT get_Testpoints(ITestpoints** testpoints);
+  HRESULT get_Selections(ISelections** selections);
+  HRESULT get_PlannedTestPoints(IPlannedTestPoints** plannedTestPoints);
+
   // For the collections and the command-line tool.
   tSqlQueryEngine& Engine() { return engine_; }
   tAtrribute* Root() const { return root_; }
@@ -44,6 +58,8 @@ class VexaConfig final : public IUnknown {
   HRESULT OpenPath(const char* path, bool createBackupFile);
   HRESULT SelectActiveParameterSet();
   HRESULT WriteTemplate(const char* path);
+  template <class Collection, class Interface>
+  HRESULT LoadCollection(Interface** out);
 
   RefCounted references_;
   tConfigSource source_;

@@ -104,7 +104,12 @@ HRESULT tSqlQueryEngine::insertAssignedRow() {
 HRESULT tSqlQueryEngine::ApplySetClause() {
   if (!currentRow_) return S_OK;
   if (FAILED(editedValue_.Assign(currentRow_->value))) return E_OUTOFMEMORY;
+  const char* text = setClause_.c_str();
   for (int position = 0, length = setClause_.Length(); position < length;) {
+    // A trailing comma may be followed by blanks: without a where clause the set
+    // clause keeps them.
+    while (position < length && IsWhiteSpace(text[position])) ++position;
+    if (position == length) break;
     HRESULT hr = assignCell(position, length);
     if (FAILED(hr)) return hr;
   }

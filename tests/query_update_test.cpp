@@ -19,6 +19,8 @@ TEST(QueryUpdate, AssignmentInsertFillsNamedCells) {
   QueryFixture db(TableText("State", "ParameterDefaults|Group|IsActive|PropertyBag", "String|String|String|String"));
   ASSERT_EQ(db.Run("update State set ParameterDefaults = 'ParameterSet1', IsActive = 'True', where 0"), S_OK);
   EXPECT_EQ(db.Select("select System.RowState,* from State"), Rows{"New|ParameterSet1||True|"});
+  ASSERT_EQ(db.Run("update State set ParameterDefaults = 'Set2', Group = 'g', "), S_OK);
+  EXPECT_EQ(db.Select("select * from State where System.RowState = New"), (Rows{"ParameterSet1||True|", "Set2|g||"}));
 }
 
 TEST(QueryUpdate, UpsertChangesEveryMatchOrInsertsOne) {

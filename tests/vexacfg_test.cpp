@@ -81,3 +81,24 @@ TEST_F(Tool, ShellTakesStatementsLineByLine) {
   EXPECT_EQ(failing.err, "vexacfg: E_FAIL (0x80004005): select * from Nowhere\n");
   EXPECT_NE(failing.out.find("Colors|1\n"), std::string::npos);
 }
+
+TEST_F(Tool, ParamsAndEventsListTheCollections) {
+  ASSERT_EQ(Run("create " + Quoted("p.cfg")).exitCode, 0);
+  const std::string file = Quoted("p.cfg");
+  ASSERT_EQ(Run("query " + file +
+                " \"update ParameterDefaults set ParameterDefaults = 'ParameterSet1', Parameter = 'Mach', where 0\""
+                " \"update ParameterDefaults set ParameterDefaults = 'ParameterSet1', Parameter = 'ALT', "
+                "ParamType = 'double', Units = 'ft', UpdateRate = '20', where 0\""
+                " \"update ParameterDefaultsState set ParameterDefaults = 'Flight', where 0\""
+                " \"update ParameterDefaults set ParameterDefaults = 'FLIGHT', Parameter = 'Speed', where 0\""
+                " \"update EventMarkerLog set * = g|s|bob|10:00|Takeoff|\" --save")
+                .exitCode,
+            0);
+  EXPECT_EQ(Run("params " + file).out, "ALT|double|||ft|20\nMach|float||||0\n");
+  EXPECT_EQ(Run("params " + file + " --set flight").out, "Speed|float||||0\n");
+  const Outcome unknown = Run("params " + file + " --set Nowhere");
+  EXPECT_EQ(unknown.exitCode, 1);
+  EXPECT_EQ(unknown.err, "vexacfg: E_FAIL (0x80004005): no parameter set Nowhere\n");
+  EXPECT_EQ(Run("events " + file).out, "g|s|bob|10:00|Takeoff|\n");
+  EXPECT_EQ(Run("events").exitCode, 1);
+}

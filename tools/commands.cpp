@@ -136,6 +136,12 @@ const std::vector<Command>& Commands() {
        Query},
       {"tables", "tables PATH", "Prints each table name and its row count, as NAME|COUNT.", Tables},
       {"version", "version PATH", "Prints the version name of the file.", Version},
+      {"params", "params PATH [--set NAME]",
+       "Prints the parameter defaults of the active parameter set (or of the set NAME, any case) in name order,\n"
+       "one per line: NAME|TYPE|GROUP|SUBGROUP|UNITS|SAMPLERATE.",
+       ListParameterDefaults},
+      {"events", "events PATH",
+       "Prints the event markers in table order, one per line: GROUP|SUBGROUP|USER|IRIGTIME|NAME|PROPBAG.", ListEvents},
       {"shell", "shell PATH",
        "Reads statements line by line and prints their rows. Commands: .tables, .save, .help, .quit.\n"
        "Changes are written only by .save. Without a terminal, any failure gives exit code 1.",

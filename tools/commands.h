@@ -14,3 +14,7 @@ struct Command {
 };
 
 const std::vector<Command>& Commands();
+
+// collection_commands.cpp
+int ListParameterDefaults(const Arguments& arguments);
+int ListEvents(const Arguments& arguments);

@@ -1,0 +1,66 @@
+#include "automation/item_enumerator.h"
+
+#include <new>
+
+HRESULT ItemEnumerator::Create(const std::vector<IDispatch*>& items, std::size_t position, IEnumVARIANT** out) {
+  if (!out) return E_POINTER;
+  ItemEnumerator* enumerator = new (std::nothrow) ItemEnumerator(items, position);
+  if (!enumerator) return E_OUTOFMEMORY;
+  enumerator->AddRef();
+  *out = enumerator;
+  return S_OK;
+}
+
+ItemEnumerator::ItemEnumerator(const std::vector<IDispatch*>& items, std::size_t position)
+    : items_(items), position_(position) {
+  for (IDispatch* item : items_) item->AddRef();
+}
+
+ItemEnumerator::~ItemEnumerator() {
+  for (IDispatch* item : items_) item->Release();
+}
+
+HRESULT ItemEnumerator::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  if (iid == IID_IUnknown || iid == IID_IEnumVARIANT) {
+    *object = static_cast<IEnumVARIANT*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG ItemEnumerator::AddRef() { return references_.AddRefCount(); }
+
+ULONG ItemEnumerator::Release() {
+  const ULONG left = references_.ReleaseCount();
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT ItemEnumerator::Next(ULONG count, VARIANT* values, ULONG* fetched) {
+  if (!values || (count > 1 && !fetched)) return E_POINTER;
+  ULONG copied = 0;
+  for (; copied < count && position_ < items_.size(); ++copied, ++position_) {
+    VariantInit(&values[copied]);
+    values[copied].vt = VT_DISPATCH;
+    values[copied].pdispVal = items_[position_];
+    items_[position_]->AddRef();
+  }
+  if (fetched) *fetched = copied;
+  return copied == count ? S_OK : S_FALSE;
+}
+
+HRESULT ItemEnumerator::Skip(ULONG count) {
+  const std::size_t left = items_.size() - position_;
+  position_ += count < left ? count : left;
+  return count <= left ? S_OK : S_FALSE;
+}
+
+HRESULT ItemEnumerator::Reset() {
+  position_ = 0;
+  return S_OK;
+}
+
+HRESULT ItemEnumerator::Clone(IEnumVARIANT** copy) { return Create(items_, position_, copy); }
