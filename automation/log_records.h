@@ -1,7 +1,7 @@
 // The log-record collections and their items: Events, Thresholds, Testpoints,
 // Selections and PlannedTestPoints.
 #pragma once
-#include "automation/interface_ids.h"
+#include "automation/component_ids.h"
 #include "automation/log_collection.h"
 #include "automation/vexa_enums.h"
 

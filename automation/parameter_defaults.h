@@ -3,7 +3,7 @@
 #pragma once
 #include <cstddef>
 
-#include "automation/interface_ids.h"
+#include "automation/component_ids.h"
 #include "automation/item_collection.h"
 #include "automation/record_item.h"
 #include "automation/vexa_enums.h"

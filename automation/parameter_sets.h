@@ -2,7 +2,7 @@
 // of its set, and the ParameterSets collection of the table ParameterDefaultsState.
 #pragma once
 #include "automation/engine_binding.h"
-#include "automation/interface_ids.h"
+#include "automation/component_ids.h"
 #include "automation/item_collection.h"
 #include "automation/parameter_defaults.h"
 #include "automation/record_item.h"

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <new>
 #include <string>
 #include <system_error>
 #include <type_traits>
@@ -23,33 +22,44 @@ tString Narrow(BSTR text) {
   TStringFromBstr(text, narrow);
   return narrow;
 }
+
+// The three optional booleans default to true.
+constexpr DispatchMember kVexaConfigMembers[] = {
+    Member<&IVexaConfig::Open>(L"Open", 1, MemberKind::Method).Optional({VARIANT_TRUE}),
+    Member<&IVexaConfig::Create>(L"Create", 2, MemberKind::Method),
+    Member<&IVexaConfig::Save>(L"Save", 3, MemberKind::Method),
+    Member<&IVexaConfig::Close>(L"Close", 4, MemberKind::Method).Optional({VARIANT_TRUE}),
+    Member<&IVexaConfig::get_VersionFromFile>(L"VersionFromFile", 5, MemberKind::Get),
+    Member<&IVexaConfig::get_Version>(L"Version", 6, MemberKind::Get),
+    Member<&IVexaConfig::put_Version>(L"Version", 6, MemberKind::Put),
+    Member<&IVexaConfig::OpenMessageLog>(L"OpenMessageLog", 7, MemberKind::Method).Optional({VARIANT_TRUE}),
+    Member<&IVexaConfig::get_ParameterSets>(L"ParameterSets", 8, MemberKind::Get),
+    Member<&IVexaConfig::get_ParameterDefaults>(L"ParameterDefaults", 9, MemberKind::Get),
+    Member<&IVexaConfig::get_Events>(L"Events", 10, MemberKind::Get),
+    Member<&IVexaConfig::get_Thresholds>(L"Thresholds", 11, MemberKind::Get),
+    Member<&IVexaConfig::get_Testpoints>(L"Testpoints", 12, MemberKind::Get),
+    Member<&IVexaConfig::get_Selections>(L"Selections", 13, MemberKind::Get),
+    Member<&IVexaConfig::get_PlannedTestPoints>(L"PlannedTestPoints", 14, MemberKind::Get),
+    Member<&IVexaConfig::Query>(L"Query", 50, MemberKind::Method),
+};
 }  // namespace
 
-VexaConfig* VexaConfig::CreateInstance() {
-  auto* config = new (std::nothrow) VexaConfig();
-  if (config) config->AddRef();
-  return config;
-}
+const DispatchTable IVexaConfig::kDispatch{kVexaConfigMembers};
+
+VexaConfig* VexaConfig::CreateInstance() { return NewObject<VexaConfig>(); }
 
 VexaConfig::VexaConfig() : engine_(nullptr) { activeParameterSet_.Assign("ParameterSet1"); }
 
 HRESULT VexaConfig::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (iid != IID_IUnknown) return E_NOINTERFACE;
-  *object = static_cast<IUnknown*>(this);
-  AddRef();
-  return S_OK;
+  if (object && iid == IID_ISupportErrorInfo) {
+    *object = static_cast<ISupportErrorInfo*>(this);
+    AddRef();
+    return S_OK;
+  }
+  return DispatchObject::QueryInterface(iid, object);
 }
 
-ULONG VexaConfig::AddRef() { return references_.AddRefCount(); }
-
-// Releasing the object does not save: unsaved changes are lost.
-ULONG VexaConfig::Release() {
-  const ULONG count = references_.ReleaseCount();
-  if (count == 0) delete this;
-  return count;
-}
+HRESULT VexaConfig::InterfaceSupportsErrorInfo(REFIID iid) { return iid == IID_IVexaConfig ? S_OK : S_FALSE; }
 
 HRESULT VexaConfig::Open(BSTR pathAndName, VARIANT_BOOL createBackupFile) {
   return OpenPath(Narrow(pathAndName).c_str(), IsTrue(createBackupFile));
@@ -241,7 +251,7 @@ HRESULT VexaConfig::LoadCollection(Interface** out) {
   HRESULT hr = S_OK;
   if constexpr (std::is_same_v<Collection, ParameterDefaults>) hr = collection->SetSetName(activeParameterSet_);
   if (SUCCEEDED(hr)) {
-    collection->Load(&engine_, this);
+    collection->Load(&engine_, static_cast<IVexaConfig*>(this));
     hr = collection->QueryInterface(*Interface::kIid, reinterpret_cast<void**>(out));
   }
   collection->Release();

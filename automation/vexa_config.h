@@ -2,48 +2,74 @@
 // file at a time, runs statements of the query language for its caller, and
 // owns the query engine through which the typed collections read and write.
 #pragma once
+#include "automation/component_ids.h"
 #include "automation/log_records.h"
 #include "automation/message_log.h"
 #include "automation/parameter_sets.h"
 #include "platform/bstr.h"
-#include "platform/unknown.h"
+#include "platform/support_error_info.h"
 #include "platform/variant.h"
 #include "query/query_engine.h"
 #include "storage/config_source.h"
 #include "store/tstring.h"
 
-class VexaConfig final : public IUnknown {
+struct IVexaConfig : IDispatch {
+  static constexpr const IID* kIid = &IID_IVexaConfig;
+  static const DispatchTable kDispatch;
+  virtual HRESULT Open(BSTR PathAndName, VARIANT_BOOL CreateBackupFile = VARIANT_TRUE) = 0;
+  virtual HRESULT Create(BSTR PathAndName, VARIANT_BOOL OpenAfterCreate) = 0;
+  virtual HRESULT Save() = 0;
+  virtual HRESULT Close(VARIANT_BOOL WithSave = VARIANT_TRUE) = 0;
+  virtual HRESULT get_VersionFromFile(BSTR FileName, BSTR* Version) = 0;
+  virtual HRESULT get_Version(LONG* Version) = 0;
+  virtual HRESULT put_Version(LONG Version) = 0;
+  virtual HRESULT OpenMessageLog(BSTR NameAndPath, VARIANT_BOOL DeleteExistingLog = VARIANT_TRUE) = 0;
+  virtual HRESULT get_ParameterSets(IParameterSets** sets) = 0;
+  virtual HRESULT get_ParameterDefaults(IParameterDefaults** defaults) = 0;
+  virtual HRESULT get_Events(IEvents** events) = 0;
+  virtual HRESULT get_Thresholds(IThresholds** thresholds) = 0;
+  virtual HRESULT get_Testpoints(ITestpoints** testpoints) = 0;
+  virtual HRESULT get_Selections(ISelections** selections) = 0;
+  virtual HRESULT get_PlannedTestPoints(IPlannedTestPoints** plannedTestPoints) = 0;
+  virtual HRESULT Query(BSTR query, VARIANT* results) = 0;
+};
+
+// Failures reach the caller as status codes only; the object never sets error
+// information, although it answers that IVexaConfig supports it. Releasing the
+// object does not save: unsaved changes are lost.
+class VexaConfig final : public DispatchObject<IVexaConfig>, public ISupportErrorInfo {
  public:
   // A new object with one reference, owned by the caller.
   static VexaConfig* CreateInstance();
 
   HRESULT QueryInterface(REFIID iid, void** object) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
+  ULONG AddRef() override { return DispatchObject::AddRef(); }
+  ULONG Release() override { return DispatchObject::Release(); }
+  HRESULT InterfaceSupportsErrorInfo(REFIID iid) override;
 
-  HRESULT Open(BSTR pathAndName, VARIANT_BOOL createBackupFile = VARIANT_TRUE);
-  HRESULT Create(BSTR pathAndName, VARIANT_BOOL openAfterCreate);
-  HRESULT Save();
-  HRESULT Close(VARIANT_BOOL withSave = VARIANT_TRUE);
-  HRESULT get_VersionFromFile(BSTR fileName, BSTR* version);
-  HRESULT get_Version(LONG* version);
-  HRESULT put_Version(LONG version);
-  HRESULT OpenMessageLog(BSTR nameAndPath, VARIANT_BOOL deleteExistingLog = VARIANT_TRUE);
+  HRESULT Open(BSTR pathAndName, VARIANT_BOOL createBackupFile = VARIANT_TRUE) override;
+  HRESULT Create(BSTR pathAndName, VARIANT_BOOL openAfterCreate) override;
+  HRESULT Save() override;
+  HRESULT Close(VARIANT_BOOL withSave = VARIANT_TRUE) override;
+  HRESULT get_VersionFromFile(BSTR fileName, BSTR* version) override;
+  HRESULT get_Version(LONG* version) override;
+  HRESULT put_Version(LONG version) override;
+  HRESULT OpenMessageLog(BSTR nameAndPath, VARIANT_BOOL deleteExistingLog = VARIANT_TRUE) override;
   // The rows of a select as an array of strings (cells joined by "|"); the
   // variant is left untouched when there is no row.
-  HRESULT Query(BSTR query, VARIANT* results);
+  HRESULT Query(BSTR query, VARIANT* results) override;
 
   // Each read makes a new collection, loaded from its table through this
   // object's engine. The collection holds a reference to this object, so the
   // engine lives as long as the collection. Nothing open: E_POINTER.
-  HRESULT get_ParameterSets(IParameterSets** sets);
+  HRESULT get_ParameterSets(IParameterSets** sets) override;
   // The defaults of the active parameter set.
-  HRESULT get_ParameterDefaults(IParameterDefaults** defaults);
-  HRESULT get_Events(IEvents** events);
-  HRESULT get_Thresholds(IThresholds** thresholds);
-  HRESULT get_Testpoints(ITestpoints** testpoints);
-  HRESULT get_Selections(ISelections** selections);
-  HRESULT get_PlannedTestPoints(IPlannedTestPoints** plannedTestPoints);
+  HRESULT get_ParameterDefaults(IParameterDefaults** defaults) override;
+  HRESULT get_Events(IEvents** events) override;
+  HRESULT get_Thresholds(IThresholds** thresholds) override;
+  HRESULT get_Testpoints(ITestpoints** testpoints) override;
+  HRESULT get_Selections(ISelections** selections) override;
+  HRESULT get_PlannedTestPoints(IPlannedTestPoints** plannedTestPoints) override;
 
   // For the collections and the command-line tool.
   tSqlQueryEngine& Engine() { return engine_; }
@@ -53,15 +79,16 @@ class VexaConfig final : public IUnknown {
   const tString& VersionName() const { return versionName_; }
 
  private:
+  template <class T>
+  friend T* NewObject();
   VexaConfig();
-  ~VexaConfig() = default;
+  ~VexaConfig() override = default;
   HRESULT OpenPath(const char* path, bool createBackupFile);
   HRESULT SelectActiveParameterSet();
   HRESULT WriteTemplate(const char* path);
   template <class Collection, class Interface>
   HRESULT LoadCollection(Interface** out);
 
-  RefCounted references_;
   tConfigSource source_;
   tSqlQueryEngine engine_;
   tAtrribute* root_ = nullptr;

@@ -80,7 +80,7 @@ TEST(CollectionProperties, EachReadIsAnIndependentCopySavedWithTheFile) {
   EXPECT_EQ(CountOf(events), 1);  // the late change was never saved
   ASSERT_EQ(reopened->get_PlannedTestPoints(&planned), S_OK);
   EXPECT_EQ(CountOf(planned), 1);
-  for (IUnknown* object : std::initializer_list<IUnknown*>{events, planned, reopened}) object->Release();
+  for (IDispatch* object : std::initializer_list<IDispatch*>{events, planned, reopened}) object->Release();
 }
 
 TEST(CollectionProperties, ParameterDefaultsFollowTheActiveSet) {
@@ -106,5 +106,5 @@ TEST(CollectionProperties, ParameterDefaultsFollowTheActiveSet) {
   ASSERT_EQ(sets->Item(Var(L"other"), &other), S_OK);
   ASSERT_EQ(other->get_ParameterDefaults(&defaults), S_OK);
   EXPECT_EQ(CountOf(defaults), 1);
-  for (IUnknown* object : std::initializer_list<IUnknown*>{defaults, other, sets, config}) object->Release();
+  for (IDispatch* object : std::initializer_list<IDispatch*>{defaults, other, sets, config}) object->Release();
 }
