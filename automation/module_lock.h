@@ -1,5 +1,6 @@
-// The module-wide count of live objects (collections, items, enumerators), which
-// decides whether the module may be unloaded.
+// The module-wide lock count: live objects (the configuration object, collections,
+// items, enumerators) plus the server locks that callers take through a class
+// object. It decides whether the module may be unloaded.
 #pragma once
 
 namespace ModuleLock {

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 std::atomic<bool> simulateFailure{false};
@@ -19,5 +21,10 @@ bool ReadHostName(char* buffer, size_t size) {
 }
 
 int CurrentProcessId() { return static_cast<int>(getpid()); }
+
+std::string ExecutablePath() {
+  std::error_code error;
+  return std::filesystem::read_symlink("/proc/self/exe", error).string();
+}
 
 void SimulateSocketLibraryFailure(bool fail) { simulateFailure = fail; }

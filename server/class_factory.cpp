@@ -1,0 +1,40 @@
+#include "server/class_factory.h"
+
+#include <new>
+
+#include "automation/module_lock.h"
+
+ClassFactory* ClassFactory::Create(const ClassEntry& entry) {
+  auto* factory = new (std::nothrow) ClassFactory(entry);
+  if (factory) factory->AddRef();
+  return factory;
+}
+
+HRESULT ClassFactory::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (iid != IID_IUnknown && iid != IID_IClassFactory) return E_NOINTERFACE;
+  *object = static_cast<IClassFactory*>(this);
+  AddRef();
+  return S_OK;
+}
+
+// A class object is no instance: it does not hold the module, only LockServer does.
+ULONG ClassFactory::Release() {
+  const ULONG left = ReleaseCount();
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (outer) return CLASS_E_NOAGGREGATION;
+  return entry_.create(iid, object);
+}
+
+HRESULT ClassFactory::LockServer(bool lock) {
+  if (lock) ModuleLock::Lock();
+  else ModuleLock::Unlock();
+  return S_OK;
+}

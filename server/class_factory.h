@@ -1,0 +1,25 @@
+// The class object of one class of the object map.
+#pragma once
+#include "platform/class_factory.h"
+#include "server/object_map.h"
+
+class ClassFactory final : public IClassFactory, private RefCounted {
+ public:
+  // A new class object with one reference for the caller; null when memory runs out.
+  static ClassFactory* Create(const ClassEntry& entry);
+
+  HRESULT QueryInterface(REFIID iid, void** object) override;
+  ULONG AddRef() override { return AddRefCount(); }
+  ULONG Release() override;
+
+  // Aggregation is not supported: CLASS_E_NOAGGREGATION when `outer` is given.
+  HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
+  // Server locks count in the module lock as live objects do.
+  HRESULT LockServer(bool lock) override;
+
+ private:
+  explicit ClassFactory(const ClassEntry& entry) : entry_(entry) {}
+  ~ClassFactory() = default;
+
+  const ClassEntry& entry_;
+};
