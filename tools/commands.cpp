@@ -146,6 +146,15 @@ const std::vector<Command>& Commands() {
        "Reads statements line by line and prints their rows. Commands: .tables, .save, .help, .quit.\n"
        "Changes are written only by .save. Without a terminal, any failure gives exit code 1.",
        Shell},
+      {"register", "register [--registry FILE]",
+       "Registers the fifteen classes and the type library, with this program as their module, in the registry\n"
+       "file (by default ~/.vexa-registry.reg).",
+       RegisterServer},
+      {"unregister", "unregister [--registry FILE]", "Removes what register wrote.", UnregisterServer},
+      {"script", "script FILE [--registry FILE]",
+       "Runs a script of late-bound calls (see the README). Classes are found in the registry file given, or,\n"
+       "without one, in a private registry that the run registers them in and removes afterwards.",
+       RunScriptFile},
   };
   return commands;
 }

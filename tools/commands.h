@@ -18,3 +18,8 @@ const std::vector<Command>& Commands();
 // collection_commands.cpp
 int ListParameterDefaults(const Arguments& arguments);
 int ListEvents(const Arguments& arguments);
+
+// server_commands.cpp
+int RegisterServer(const Arguments& arguments);
+int UnregisterServer(const Arguments& arguments);
+int RunScriptFile(const Arguments& arguments);

@@ -1,0 +1,80 @@
+// The subcommands that use the module as the component runtime would: register
+// and unregister it, and run scripts that create its classes by name.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/registry.h"
+#include "server/entry_points.h"
+#include "tools/commands.h"
+#include "tools/script_runner.h"
+#include "tools/tool_session.h"
+
+namespace {
+// Reads "--registry FILE" and sets the registry file; the other arguments are
+// left in `rest`. False when the option has no file.
+bool TakeRegistryOption(const Arguments& arguments, Arguments& rest, bool& given) {
+  given = false;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (arguments[i] != "--registry") {
+      rest.push_back(arguments[i]);
+    } else if (i + 1 < arguments.size()) {
+      SetRegistryFile(arguments[++i]);
+      given = true;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+int ChangeRegistration(const Arguments& arguments, HRESULT (*change)(), const char* usage) {
+  Arguments rest;
+  bool given;
+  if (!TakeRegistryOption(arguments, rest, given) || !rest.empty()) return FailWith(std::string("usage: vexacfg ") + usage);
+  if (HRESULT hr = change(); FAILED(hr)) return FailWith(DescribeHResult(hr) + ": " + RegistryFile());
+  return 0;
+}
+
+// Without --registry the script gets a registry of its own, with the module
+// registered in it, that is removed afterwards: a script never depends on, or
+// changes, what other programs registered.
+class PrivateRegistry {
+ public:
+  PrivateRegistry() {
+    std::error_code error;
+    path_ = (std::filesystem::temp_directory_path(error) / ("vexacfg-" + std::to_string(getpid()) + ".reg")).string();
+    SetRegistryFile(path_);
+  }
+  ~PrivateRegistry() { std::remove(path_.c_str()); }
+  PrivateRegistry(const PrivateRegistry&) = delete;
+  PrivateRegistry& operator=(const PrivateRegistry&) = delete;
+
+ private:
+  std::string path_;
+};
+}  // namespace
+
+int RegisterServer(const Arguments& arguments) {
+  return ChangeRegistration(arguments, DllRegisterServer, "register [--registry FILE]");
+}
+
+int UnregisterServer(const Arguments& arguments) {
+  return ChangeRegistration(arguments, DllUnregisterServer, "unregister [--registry FILE]");
+}
+
+int RunScriptFile(const Arguments& arguments) {
+  Arguments rest;
+  bool given;
+  if (!TakeRegistryOption(arguments, rest, given) || rest.size() != 1)
+    return FailWith("usage: vexacfg script FILE [--registry FILE]");
+  std::ifstream script(rest[0]);
+  if (!script) return FailWith("cannot read " + rest[0]);
+  AttachServerModule();
+  if (given) return RunScript(script);
+  PrivateRegistry registry;
+  if (HRESULT hr = DllRegisterServer(); FAILED(hr)) return FailWith(DescribeHResult(hr) + ": " + RegistryFile());
+  return RunScript(script);
+}
