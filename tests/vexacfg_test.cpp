@@ -102,3 +102,46 @@ TEST_F(Tool, ParamsAndEventsListTheCollections) {
   EXPECT_EQ(Run("events " + file).out, "g|s|bob|10:00|Takeoff|\n");
   EXPECT_EQ(Run("events").exitCode, 1);
 }
+
+TEST_F(Tool, ScriptDrivesTheClassesByName) {
+  ASSERT_EQ(Run("create " + Quoted("e.cfg")).exitCode, 0);
+  const std::string file = dir.Path("e.cfg");
+  WriteTextFile(dir.Path("edit.txt"),
+                "' adds a parameter default and reads it back through a second object\n"
+                "set cfg = CreateObject(\"VexaConfigInterface.VexaConfig\")\n"
+                "cfg.Open \"" + file + "\", False\n"
+                "set defaults = cfg.ParameterDefaults\n"
+                "set pd = defaults.Add(\"ALT\", 1, 12.5)\n"
+                "pd.Units = \"ft\"\n"
+                "defaults.SaveTable\n"
+                "cfg.Close\n"
+                "set again = CreateObject(\"VexaConfigInterface.VexaConfig.1\")\n"
+                "AGAIN.open \"" + file + "\"\n"
+                "print again.ParameterDefaults.Item(\"ALT\").Units, again.ParameterDefaults.Count, True\n"
+                "for each item in again.ParameterDefaults\n"
+                "  print item.Name, item.SampleRate  ' one line per item\n"
+                "next\n"
+                "print again.Query(\"select Parameter, Units from ParameterDefaults\")\n"
+                "again.Open \"" + dir.Path("none.cfg") + "\"\n"
+                "print \"not reached\"\n");
+  const Outcome edited = Run("script " + Quoted("edit.txt"));
+  EXPECT_EQ(edited.exitCode, 1);
+  EXPECT_EQ(edited.out, "ft 1 True\nALT 12.5\nALT|ft\n");
+  EXPECT_EQ(edited.err, "vexacfg: E_FAIL (0x80004005) at line 16: again.Open \"" + dir.Path("none.cfg") + "\"\n");
+  EXPECT_EQ(Run("params " + Quoted("e.cfg")).out, "ALT|discrete|||ft|12.5\n");
+
+  WriteTextFile(dir.Path("bad.txt"), "set cfg = CreateObject(\"VexaConfigInterface.VexaConfig\")\ncfg.Version = \n");
+  EXPECT_EQ(Run("script " + Quoted("bad.txt")).err, "vexacfg: line 2: cfg.Version =  (expected a value)\n");
+}
+
+TEST_F(Tool, ScriptsFindOnlyRegisteredClassesInAGivenRegistry) {
+  WriteTextFile(dir.Path("version.txt"),
+                "set cfg = CreateObject(\"VexaConfigInterface.VexaConfig\")\ncfg.Version = 4\nprint cfg.Version\n");
+  const std::string script = "script " + Quoted("version.txt") + " --registry " + Quoted("r.reg");
+  EXPECT_EQ(Run(script).err,
+            "vexacfg: CO_E_CLASSSTRING (0x800401F3) at line 1: set cfg = CreateObject(\"VexaConfigInterface.VexaConfig\")\n");
+  ASSERT_EQ(Run("register --registry " + Quoted("r.reg")).exitCode, 0);
+  EXPECT_EQ(Run(script).out, "4\n");
+  ASSERT_EQ(Run("unregister --registry " + Quoted("r.reg")).exitCode, 0);
+  EXPECT_EQ(Run(script).exitCode, 1);
+}
