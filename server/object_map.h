@@ -11,8 +11,11 @@ struct ClassEntry {
   const wchar_t* defaultInterface;   // "IVexaConfig"
   const IID* iid;
   const DispatchTable* members;      // of the default interface
-  const wchar_t* sourceInterface;    // "_IVexaConfigEvents", or null
-  const IID* sourceIid;              // or null
+  // The outgoing interface, or null. Outgoing interfaces have no members, so
+  // no call could ever reach a sink: the classes offer no connection points,
+  // and the type library naming the interface is all a caller sees of it.
+  const wchar_t* sourceInterface;    // "_IVexaConfigEvents"
+  const IID* sourceIid;
   HRESULT (*create)(REFIID iid, void** object);
 };
 

@@ -90,8 +90,8 @@ HRESULT RegisterTypeLibrary(const std::wstring& modulePath) {
   return FAILED(hr) ? hr : S_OK;
 }
 
-// TypeLib, unlike CLSID, holds nothing but this library here, so it goes too
-// once empty.
+// Unlike CLSID, which every server shares, TypeLib goes as soon as no library
+// is left in it.
 HRESULT UnregisterTypeLibrary() {
   if (HRESULT hr = RegistryDeleteTree(TypeLibraryKey()); FAILED(hr)) return hr;
   std::vector<std::wstring> left;

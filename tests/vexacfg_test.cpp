@@ -145,3 +145,18 @@ TEST_F(Tool, ScriptsFindOnlyRegisteredClassesInAGivenRegistry) {
   ASSERT_EQ(Run("unregister --registry " + Quoted("r.reg")).exitCode, 0);
   EXPECT_EQ(Run(script).exitCode, 1);
 }
+
+TEST_F(Tool, TypelibListsClassesAndMembers) {
+  const Outcome library = Run("typelib");
+  EXPECT_EQ(library.exitCode, 0);
+  EXPECT_EQ(library.out.rfind("library VEXACONFIGINTERFACELib 1.0 {5C1A7E10-3B2D-4C8E-9A41-6F0B2D7E0000} "
+                              "\"VexaConfigInterface 1.0 Type Library\"\ncoclass VexaConfig ",
+                              0),
+            0u);
+  for (const char* line : {"\n  source _IVexaConfigEvents ", "\n    1 Open method 2, optional = -1\n",
+                           "\n    4 Close method 1, optional = -1\n", "\n    50 Query method 1\n",
+                           "\ncoclass PlannedTestPoints {5C1A7E10-3B2D-4C8E-9A41-6F0B2D7E200E} \"PlannedTestpoints Class\"\n",
+                           "\n    -4 _NewEnum get 0\n", "\n    66 NullBias put 1\n"})
+    EXPECT_NE(library.out.find(line), std::string::npos) << line;
+  EXPECT_EQ(library.out.find("_IThresholdsEvents"), std::string::npos);
+}

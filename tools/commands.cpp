@@ -155,6 +155,10 @@ const std::vector<Command>& Commands() {
        "Runs a script of late-bound calls (see the README). Classes are found in the registry file given, or,\n"
        "without one, in a private registry that the run registers them in and removes afterwards.",
        RunScriptFile},
+      {"typelib", "typelib",
+       "Prints the type library: each class with its identifier and help string, its interface and outgoing\n"
+       "interface, and each member as DISPID NAME get|put|method PARAMETERS[, optional = DEFAULTS].",
+       PrintTypeLibrary},
   };
   return commands;
 }

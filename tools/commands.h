@@ -23,3 +23,4 @@ int ListEvents(const Arguments& arguments);
 int RegisterServer(const Arguments& arguments);
 int UnregisterServer(const Arguments& arguments);
 int RunScriptFile(const Arguments& arguments);
+int PrintTypeLibrary(const Arguments& arguments);

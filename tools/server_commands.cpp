@@ -6,8 +6,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/guid_text.h"
 #include "platform/registry.h"
+#include "platform/text_conversion.h"
 #include "server/entry_points.h"
+#include "server/object_map.h"
+#include "server/type_library.h"
 #include "tools/commands.h"
 #include "tools/script_runner.h"
 #include "tools/tool_session.h"
@@ -56,6 +60,31 @@ class PrivateRegistry {
   std::string path_;
 };
 }  // namespace
+
+int PrintTypeLibrary(const Arguments& arguments) {
+  if (!arguments.empty()) return FailWith("usage: vexacfg typelib");
+  auto narrow = [](const std::wstring& text) { return NarrowFromWide(text.c_str()); };
+  std::printf("library %s %s %s \"%s\"\n", narrow(kTypeLibraryName).c_str(), narrow(kTypeLibraryVersion).c_str(),
+              narrow(GuidToString(LIBID_VEXACONFIGINTERFACELib)).c_str(), narrow(kTypeLibraryHelp).c_str());
+  static const char* const kKinds[] = {"get", "put", "method"};
+  for (const ClassEntry& entry : kObjectMap) {
+    std::printf("coclass %s %s \"%s\"\n  interface %s %s\n", narrow(entry.name).c_str(),
+                narrow(GuidToString(*entry.clsid)).c_str(), narrow(entry.typeLibraryHelp).c_str(),
+                narrow(entry.defaultInterface).c_str(), narrow(GuidToString(*entry.iid)).c_str());
+    if (entry.sourceInterface)
+      std::printf("  source %s %s\n", narrow(entry.sourceInterface).c_str(),
+                  narrow(GuidToString(*entry.sourceIid)).c_str());
+    for (size_t i = 0; i < entry.members->count; ++i) {
+      const DispatchMember& member = entry.members->members[i];
+      std::printf("    %d %s %s %u", static_cast<int>(member.id), narrow(member.name).c_str(),
+                  kKinds[static_cast<int>(member.kind)], member.parameterCount);
+      for (unsigned k = 0; k < member.optionalCount; ++k)
+        std::printf(k == 0 ? ", optional = %d" : ", %d", static_cast<int>(member.defaults[k]));
+      std::printf("\n");
+    }
+  }
+  return 0;
+}
 
 int RegisterServer(const Arguments& arguments) {
   return ChangeRegistration(arguments, DllRegisterServer, "register [--registry FILE]");
