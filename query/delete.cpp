@@ -34,9 +34,10 @@ HRESULT tSqlQueryEngine::handleDeleteStatement() {
     errorFlag_ = true;
     return E_FAIL;
   }
+  equationSet_ = true;
   errorFlag_ = false;
-  BeginRowWalk();
-  while (tAtrribute* row = NextMatchingRow(false)) MarkRowDeleted(table_, row);
+  const bool useIndex = BeginRowWalk();
+  while (tAtrribute* row = NextMatchingRow(false, useIndex)) MarkRowDeleted(table_, row);
   return S_OK;
 }
 
@@ -45,5 +46,5 @@ HRESULT tSqlQueryEngine::purgeRowsByState() {
   if (!TextAfterFirst(where_, "=", filterValue_) || !RowStateFromFilter(filterValue_, state)) return E_FAIL;
   table_.table->state = kTableModified;
   currentRow_ = nullptr;
-  return table_.contents->RemoveChildren(state, true, true);
+  return PurgeRows(table_, state);
 }

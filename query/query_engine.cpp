@@ -9,9 +9,7 @@ constexpr int kTextReserve = 2000;
 constexpr int kRowIdReserve = 100;
 
 bool HasChild(const tAtrribute* parent, const tAtrribute* child) {
-  for (int i = 0, count = parent->ChildCount(); i < count; ++i)
-    if (parent->ChildAt(i) == child) return true;
-  return false;
+  return parent->children && parent->children->FindFirst([child](tAtrribute* node) { return node == child; });
 }
 }  // namespace
 
@@ -66,6 +64,7 @@ HRESULT tSqlQueryEngine::Query(const char* statement, ResultSet* results, char d
 HRESULT tSqlQueryEngine::ParseStatement(const char* statement) {
   if (FAILED(statement_.Assign(statement))) return E_OUTOFMEMORY;
   kind_ = StatementKind::None;
+  equationSet_ = false;
   insertSuppressed_ = false;
   changeSuppressed_ = false;
   int blank = statement_.FindChar(' ');
@@ -124,12 +123,17 @@ bool tSqlQueryEngine::cachedTableIsCurrent(const tString& name) const {
 
 void tSqlQueryEngine::forgetTable() { table_ = tTable{}; }
 
-// Every row walk starts here; this is where a key index will be chosen over
-// the walk of all rows in order.
-void tSqlQueryEngine::BeginRowWalk() { table_.contents->BeginChildren(); }
+bool tSqlQueryEngine::BeginRowWalk() {
+  if (!noWhere_ && table_.contents->index && GetPrimaryKeyValueInWhereEquation(keyValue_) == S_OK) {
+    table_.contents->BeginChildren(true, keyValue_.c_str());
+    return true;
+  }
+  table_.contents->BeginChildren();
+  return false;
+}
 
-tAtrribute* tSqlQueryEngine::NextMatchingRow(bool includeDeleted) {
-  while (tAtrribute* row = table_.contents->NextChild()) {
+tAtrribute* tSqlQueryEngine::NextMatchingRow(bool includeDeleted, bool useIndex) {
+  while (tAtrribute* row = table_.contents->NextChild(useIndex)) {
     if (!includeDeleted && row->state == kRowDeleted) continue;
     if (noWhere_) return row;
     equations_.SetRow(row->value.c_str());
@@ -138,5 +142,13 @@ tAtrribute* tSqlQueryEngine::NextMatchingRow(bool includeDeleted) {
   return nullptr;
 }
 
-// The row whose id is `id`; the look-up through a key index joins here.
-tAtrribute* tSqlQueryEngine::findRowById(const tString& id) { return table_.contents->FindChild(id.c_str()); }
+// The row whose id is `id`: among the index entries under the key value when
+// the where clause gives one, else by name among all rows.
+tAtrribute* tSqlQueryEngine::findRowById(const tString& id) {
+  if (!table_.contents->index || GetPrimaryKeyValueInWhereEquation(keyValue_) != S_OK)
+    return table_.contents->FindChild(id.c_str());
+  table_.contents->BeginChildren(true, keyValue_.c_str());
+  while (tAtrribute* row = table_.contents->NextChild(true))
+    if (row->name.Equals(keyValue_)) return row;
+  return nullptr;
+}

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "query/equation_engine.h"
 #include "query/result_set.h"
@@ -43,6 +44,7 @@ class tSqlQueryEngine {
   // Statements carried out while parsing (create.cpp, drop.cpp, sort.cpp).
   HRESULT parseAndExecuteCreateStatement();
   HRESULT parseAndExecuteDropStatement();
+  // Gives the table a primary-key index (sort.cpp).
   HRESULT parseAndExecuteSortStatement();
 
   // select.cpp
@@ -70,10 +72,14 @@ class tSqlQueryEngine {
   HRESULT openTable(const tString& name);
   bool cachedTableIsCurrent(const tString& name) const;
   void forgetTable();
-  // The row walk of select, update and delete, and its next row that passes the where clause.
-  void BeginRowWalk();
-  tAtrribute* NextMatchingRow(bool includeDeleted);
+  // The row walk of select, update and delete: through the key index when the
+  // where clause gives a key value (the result), else over all rows in order.
+  bool BeginRowWalk();
+  // The next row of the walk that passes the where clause.
+  tAtrribute* NextMatchingRow(bool includeDeleted, bool useIndex);
   tAtrribute* findRowById(const tString& id);
+  // The value that the where clause compares a key column with by "=" (primary_key.cpp).
+  HRESULT GetPrimaryKeyValueInWhereEquation(tString& keyValue);
 
   tConfigSource* source_;
   std::shared_ptr<tConfigSource> defaultSource_;  // held while bound to the default source
@@ -101,6 +107,9 @@ class tSqlQueryEngine {
   bool insertSuppressed_ = false;
   bool changeSuppressed_ = false;
   bool distinct_ = false;
+  // The where clause of this statement is parsed into the equation engine.
+  bool equationSet_ = false;
+  std::vector<tAtrribute*> matchedRows_;
 
   // Work strings, reserved once so that statements and row walks reuse them.
   tString firstWord_;
@@ -114,4 +123,6 @@ class tSqlQueryEngine {
   tString cellValue_;
   tString editedValue_;
   tString editScratch_;
+  tString keyColumn_;
+  tString keyValue_;
 };

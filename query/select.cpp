@@ -99,12 +99,13 @@ HRESULT tSqlQueryEngine::selectMatchingRows() {
     errorFlag_ = true;
     return E_FAIL;
   }
+  equationSet_ = true;
   errorFlag_ = false;
   const bool includeDeleted = columnList_.FindNoCase("System.RowState") != kNone;
-  BeginRowWalk();
+  const bool useIndex = BeginRowWalk();
   bool stop = false;
   while (!stop) {
-    currentRow_ = NextMatchingRow(includeDeleted);
+    currentRow_ = NextMatchingRow(includeDeleted, useIndex);
     if (!currentRow_) break;
     BuildResultRow(currentRow_, &stop);  // a row that fails is left out; the walk goes on
   }

@@ -1,9 +1,11 @@
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "platform/trace.h"
 #include "query/clause_text.h"
 #include "query/query_engine.h"
+#include "store/row_keys.h"
 
 namespace {
 constexpr int kNone = tString::kNone;
@@ -41,21 +43,29 @@ HRESULT tSqlQueryEngine::handleUpdateStatement() {
     DebugTrace("tSqlQueryEngine: Query (%s) failed, illegal where clause (%s)\n", statement_.c_str(), where_.c_str());
     return E_FAIL;
   }
+  equationSet_ = true;
 
-  bool matched = false;
+  matchedRows_.clear();
   if (!whereZero && !where_.Equals("False")) {
-    BeginRowWalk();
-    while ((currentRow_ = NextMatchingRow(false))) {
-      if (changeSuppressed_) return S_OK;
-      matched = true;
+    // The matches are gathered before any is changed: an edited key enters its
+    // row anew at the end of the index chain that the walk is following.
+    const bool useIndex = BeginRowWalk();
+    try {
+      while (tAtrribute* row = NextMatchingRow(false, useIndex)) matchedRows_.push_back(row);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
+    if (!matchedRows_.empty() && changeSuppressed_) return S_OK;
+    for (tAtrribute* row : matchedRows_) {
+      currentRow_ = row;
       if (!wholeRow) {
         ApplySetClause();  // failures are logged per row and do not stop the walk
-      } else if (HRESULT hr = EditRow(table_, currentRow_, rowValue_.c_str()); FAILED(hr)) {
+      } else if (HRESULT hr = EditRow(table_, row, rowValue_.c_str()); FAILED(hr)) {
         return hr;
       }
     }
   }
-  if (matched || insertSuppressed_) return S_OK;
+  if (!matchedRows_.empty() || insertSuppressed_) return S_OK;
   return wholeRow ? insertWholeRow(suggestedRowId_) : insertAssignedRow();
 }
 
@@ -77,6 +87,9 @@ HRESULT tSqlQueryEngine::insertWholeRow(tString& rowId) {
 }
 
 // A row of empty cells, then the assignments; it stays New whatever they did.
+// AddRow enters the row in the key index under its empty cells and the
+// assignments move its keys like any edit, so the index agrees with the value
+// even when an assignment fails.
 HRESULT tSqlQueryEngine::insertAssignedRow() {
   rowValue_.Assign("", 0, 8);
   for (int column = 1; column < table_.ColumnCount(); ++column)
@@ -103,6 +116,7 @@ HRESULT tSqlQueryEngine::ApplySetClause() {
   std::swap(currentRow_->value, editedValue_);
   currentRow_->state = kRowEdited;
   table_.table->state = kTableModified;
+  UpdateRowKeys(table_, currentRow_);
   return S_OK;
 }
 

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the normal build, then AddressSanitizer + UBSan.
+# Builds and runs every test: the normal build, then AddressSanitizer + UBSan;
+# then the pool, queue, list and index tests under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 jobs=$(nproc)
 run() {
-  local dir=$1; shift
+  local dir=$1 filter=$2; shift 2
   cmake -S . -B "$dir" "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
-  ctest --test-dir "$dir" --output-on-failure -j"$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs" ${filter:+-R "$filter"}
 }
 echo "== normal build"
-run build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run build '' -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run build-asan -DCMAKE_BUILD_TYPE=Debug -DVEXA_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run build-asan '' -DCMAKE_BUILD_TYPE=Debug -DVEXA_SANITIZE=ON
+echo "== ThreadSanitizer build (pools, queues, lists, index)"
+TSAN_OPTIONS=halt_on_error=1 run build-tsan '^(Pool|HashIndex|QueryIndex|QueryCommit)' -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_TSAN=ON

@@ -98,8 +98,9 @@ tConfigSource::tConfigSource() { RegisterArchiveComponent(); }
 
 tConfigSource::~tConfigSource() { DestroyTree(); }
 
+// The whole tree goes to the node pool's deleter thread in one push.
 void tConfigSource::DestroyTree() {
-  if (root_) tAtrribute::Dispose(root_, false);
+  if (root_) TreeNodePool().GiveBack(root_, false);
   root_ = nullptr;
 }
 
@@ -124,7 +125,7 @@ tAtrribute* tConfigSource::LoadPlainText(const char* path) {
   if (char* first = lines.NextLine(); !first) {
     DebugTrace("tConfigSource::LoadAttributesFromFile, failed in config file FGets.. Illegal config file?\n");
   } else if (ParseRootLine(first, version)) {
-    root = new (std::nothrow) tAtrribute("Root", version.c_str(), kRowUnchanged);
+    root = tAtrribute::CreateChild(nullptr, "Root", version.c_str(), kRowUnchanged);
     if (root) ParseBlock(root, lines);
   }
   std::fclose(file);
@@ -185,7 +186,7 @@ tAtrribute* tConfigSource::LoadArchive(const char* path) {
   BufferLineReader lines(text.data());
   char* first = lines.NextLine();
   if (!ParseRootLine(first, version)) return nullptr;
-  auto* root = new (std::nothrow) tAtrribute("Root", version.c_str(), kRowUnchanged);
+  tAtrribute* root = tAtrribute::CreateChild(nullptr, "Root", version.c_str(), kRowUnchanged);
   if (root) ParseBlock(root, lines);
   return root;
 }

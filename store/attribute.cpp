@@ -2,27 +2,33 @@
 
 #include <vector>
 
-#include "platform/trace.h"
+#include "store/self_probe.h"
 
 namespace {
 constexpr int kNameGrowStep = 8;
 
-// Children become ours to destroy: detach them so that no destructor recurses.
-void DestroyDescendants(tAtrribute* node) {
+// Unlinks every child of `node` into `pending`; they become the caller's to destroy.
+void TakeChildren(tAtrribute* node, std::vector<tAtrribute*>& pending) {
   if (!node->children) return;
-  std::vector<tAtrribute*> pending = node->children->TakeAll();
-  while (!pending.empty()) {
-    tAtrribute* next = pending.back();
-    pending.pop_back();
-    if (next->children) {
-      std::vector<tAtrribute*> grandChildren = next->children->TakeAll();
-      pending.insert(pending.end(), grandChildren.begin(), grandChildren.end());
-    }
-    next->parent = nullptr;
-    delete next;
-  }
+  node->children->RemoveIf([](tAtrribute*) { return true; },
+                           [&pending](tAtrribute* child) {
+                             child->parent = nullptr;
+                             pending.push_back(child);
+                           });
+}
+
+// Nodes reach the deleter threads already unlinked; their former parent may be
+// in use on the caller's thread and must not be touched.
+void DetachAndDelete(tAtrribute* node) {
+  node->parent = nullptr;
+  delete node;
 }
 }  // namespace
+
+tAllocator<tAtrribute>& TreeNodePool() {
+  static auto* pool = new tAllocator<tAtrribute>(DetachAndDelete);
+  return *pool;
+}
 
 const char* RowStateText(std::int32_t state) {
   switch (state) {
@@ -43,22 +49,43 @@ tAtrribute::tAtrribute(const char* nodeName, const char* nodeValue, std::int32_t
 }
 
 tAtrribute::~tAtrribute() {
-  if (parent && parent->children) parent->children->Remove(this);
-  DestroyDescendants(this);
+  if (parent && parent->children) parent->children->cleanObject(this, false);
+  std::vector<tAtrribute*> pending;
+  TakeChildren(this, pending);
+  while (!pending.empty()) {
+    tAtrribute* next = pending.back();
+    pending.pop_back();
+    TakeChildren(next, pending);
+    delete next;
+  }
 }
 
-void tAtrribute::Dispose(tAtrribute* node, bool /*recycle*/) { delete node; }
+// Only rows are recycled in practice, and they have no children and no index;
+// whatever a reused node held is dropped so that it starts like a fresh one.
+void tAtrribute::resetForReuse() {
+  if (ChildCount() > 0) {
+    std::vector<tAtrribute*> pending;
+    TakeChildren(this, pending);
+    for (tAtrribute* child : pending) delete child;
+  }
+  index.reset();
+  indexKeyMode = kIndexUnused;
+  fieldCount = 0;
+  previousValue.Clear();
+}
 
 tAtrribute* tAtrribute::CreateChild(tAtrribute* parent, const char* nodeName, const char* nodeValue,
                                     std::int32_t nodeState) {
-  auto* node = new (std::nothrow) tAtrribute();
+  bool reused = false;
+  tAtrribute* node = TreeNodePool().Get(reused);
   if (!node) return nullptr;
+  if (reused) node->resetForReuse();
   node->parent = parent;
   node->state = nodeState;
   if (FAILED(node->name.Assign(nodeName, kNameGrowStep)) || FAILED(node->value.Assign(nodeValue, kNameGrowStep)) ||
       (parent && FAILED(AddChild(parent, node)))) {
     node->parent = nullptr;
-    delete node;
+    TreeNodePool().GiveBack(node, true);
     return nullptr;
   }
   return node;
@@ -67,61 +94,65 @@ tAtrribute* tAtrribute::CreateChild(tAtrribute* parent, const char* nodeName, co
 HRESULT tAtrribute::AddChild(tAtrribute* parent, tAtrribute* child) {
   if (!parent || !child) return E_POINTER;
   if (!parent->children) {
-    parent->children.reset(new (std::nothrow) ChildList());
+    parent->children.reset(new (std::nothrow) tChildList());
     if (!parent->children) return E_OUTOFMEMORY;
   }
-  return parent->children->Add(child);
+  HRESULT hr = parent->children->Add(child);
+  if (SUCCEEDED(hr) && parent->indexInUse()) parent->index->Insert(child->indexKey(), child, true, false, nullptr);
+  return hr;
 }
 
 bool tAtrribute::isValidAttribute(tAtrribute* node) {
-  // Without structured exceptions a stale node cannot be probed safely; a node
-  // whose self field no longer names it is treated as the faulting case.
-  if (node && node->self == node) {
-    volatile tAtrribute* probe = node->self;
-    node->self = const_cast<tAtrribute*>(probe);
-    return true;
-  }
-  DebugTrace("**** Exception in VexaTemplateLib-->tAtrribute::isValidAttribute\n");
-  return false;
+  return ProbeSelf(node, "**** Exception in VexaTemplateLib-->tAtrribute::isValidAttribute\n");
 }
 
 tAtrribute* tAtrribute::FindChild(const char* wantedName, const char* wantedValue) {
   if (!children) return nullptr;
-  for (int i = 0, count = children->Count(); i < count; ++i) {
-    tAtrribute* child = children->At(i);
-    if (child->name.Equals(wantedName) && (!wantedValue || child->value.Equals(wantedValue))) return child;
+  auto matches = [wantedName, wantedValue](tAtrribute* child) {
+    return child->name.Equals(wantedName) && (!wantedValue || child->value.Equals(wantedValue));
+  };
+  if (indexInUse()) {
+    tAtrribute* hit = index->Find(indexKeyMode == kIndexByValue ? wantedValue : wantedName);
+    // Other key columns may share the index, so the entry under that text can
+    // belong to another row; only then is the walk needed.
+    if (!hit || matches(hit)) return hit;
   }
-  return nullptr;
+  return children->FindFirst(matches);
 }
 
 HRESULT tAtrribute::RemoveChild(tAtrribute* child) {
-  if (!children) return E_FAIL;
-  HRESULT hr = children->Remove(child);
-  if (FAILED(hr)) return hr;
-  child->parent = nullptr;
-  Dispose(child, false);
+  if (!children || FAILED(children->cleanObject(child, false))) return E_FAIL;
+  if (indexInUse()) index->RemoveItem(child->indexKey(), child);
+  TreeNodePool().GiveBack(child, false);
   return S_OK;
 }
 
 HRESULT tAtrribute::RemoveChildren(std::int32_t wantedState, bool destroy, bool recycle) {
   if (!children) return S_OK;
-  std::vector<tAtrribute*> removed =
-      wantedState == kRowAny ? children->TakeAll()
-                             : children->Partition([wantedState](tAtrribute* c) { return c->state != wantedState; });
-  for (tAtrribute* child : removed) {
-    child->parent = nullptr;
-    if (destroy) Dispose(child, recycle);
+  if (wantedState == kRowAny) {
+    TreeNodePool().GiveBackAll(*children, destroy, recycle);
+  } else {
+    children->RemoveIf([wantedState](tAtrribute* child) { return child->state == wantedState; },
+                       [destroy, recycle](tAtrribute* child) {
+                         if (destroy) TreeNodePool().GiveBack(child, recycle);
+                       });
   }
+  if (index) index->Clear();
   return S_OK;
 }
 
-HRESULT tAtrribute::BeginChildren() {
+HRESULT tAtrribute::BeginChildren(bool useIndex, const char* key) {
+  if (useIndex) return index ? index->Begin(key) : E_FAIL;
   if (!children) return E_FAIL;
   children->Begin();
   return S_OK;
 }
 
-tAtrribute* tAtrribute::NextChild() { return children ? children->Next() : nullptr; }
+tAtrribute* tAtrribute::NextChild(bool useIndex) {
+  if (!useIndex) return children ? children->Next() : nullptr;
+  tAtrribute* child = index ? index->Next(false) : nullptr;
+  return child && isValidAttribute(child) ? child : nullptr;
+}
 
 int tAtrribute::FieldCount() {
   if (fieldCount == 0) fieldCount = value.CountFields('|');

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "store/child_list.h"
+#include "store/allocator.h"
+#include "store/generic_container.h"
+#include "store/hash.h"
 #include "store/tstring.h"
 
 enum RowState : std::int32_t {
@@ -15,8 +17,21 @@ enum RowState : std::int32_t {
   kTableModified = 5,     // the mark on a Table node until its commit
 };
 
+// How the node operations use a node's index.
+enum IndexKeyMode : std::int32_t {
+  kIndexUnused = 0,
+  kIndexByName = 1,   // children keyed by name (row ids)
+  kIndexByValue = 2,
+};
+
 // "Unchanged", "New", "Edited", "Deleted", "Any"; anything else reads "Edited".
 const char* RowStateText(std::int32_t state);
+
+class tAtrribute;
+using tChildList = tGenericContainer<tAtrribute>;
+
+// The process-wide pool of tree nodes. Its deleter threads destroy whole subtrees.
+tAllocator<tAtrribute>& TreeNodePool();
 
 class tAtrribute {
  public:
@@ -37,12 +52,15 @@ class tAtrribute {
   tAtrribute* FindChild(const char* name, const char* value = nullptr);
   // Unlinks the child and gives it to the node pool's deleter.
   HRESULT RemoveChild(tAtrribute* child);
-  // Removes the children in `state` (all of them for kRowAny).
+  // Removes the children in `state` (all of them for kRowAny); with `destroy`
+  // they go back to the node pool, for reuse when `recycle` is set.
   HRESULT RemoveChildren(std::int32_t state, bool destroy, bool recycle);
   int ChildCount() const { return children ? children->Count() : 0; }
-  tAtrribute* ChildAt(int index) const { return children ? children->At(index) : nullptr; }
-  HRESULT BeginChildren();
-  tAtrribute* NextChild();
+  tAtrribute* ChildAt(int index) const { return children ? children->ObjectAt(index) : nullptr; }
+  // Walks the children in order, or with `useIndex` the index entries under
+  // `key` (all entries without a key). One walk per node at a time.
+  HRESULT BeginChildren(bool useIndex = false, const char* key = nullptr);
+  tAtrribute* NextChild(bool useIndex = false);
 
   // The number of "|"-separated fields of the value, cached on first use.
   int FieldCount();
@@ -52,11 +70,14 @@ class tAtrribute {
   tAtrribute* parent = nullptr;
   std::int32_t state = 0;
   tString previousValue;
+  std::unique_ptr<tHash> index;  // never owns the children it points to
+  std::int32_t indexKeyMode = kIndexUnused;
   std::int32_t fieldCount = 0;
-  std::unique_ptr<ChildList> children;
+  std::unique_ptr<tChildList> children;
   tAtrribute* self;
 
-  // Gives back a node that is no longer linked anywhere; recycled nodes may be
-  // handed out again by CreateChild.
-  static void Dispose(tAtrribute* node, bool recycle);
+ private:
+  bool indexInUse() const { return index && indexKeyMode != kIndexUnused && index->BinCount() > 0; }
+  const char* indexKey() const { return indexKeyMode == kIndexByValue ? value.Text() : name.Text(); }
+  void resetForReuse();
 };

@@ -1,6 +1,7 @@
 #include "store/table.h"
 
 #include "store/row_id.h"
+#include "store/row_keys.h"
 
 tAtrribute* FindTable(tAtrribute* root, const char* name) {
   return root && name ? root->FindChild("Table", name) : nullptr;
@@ -43,32 +44,33 @@ HRESULT DropTable(tAtrribute* root, const char* name) {
   return table ? root->RemoveChild(table) : S_OK;
 }
 
+namespace {
+// Unlinks the rows for which remove(row) is true, takes their keys out of the
+// index and gives them back to the node pool for reuse.
+template <typename Remove>
+void RemoveRows(tTable& table, Remove remove) {
+  if (!table.contents->children) return;
+  table.contents->children->RemoveIf(remove, [&table](tAtrribute* row) {
+    UnindexRow(table, row);
+    TreeNodePool().GiveBack(row, true);
+  });
+}
+}  // namespace
+
 HRESULT CommitTable(tTable& table) {
   if (!table.table || !table.contents) return E_POINTER;
-  if (table.contents->children) {
-    std::vector<tAtrribute*> deleted =
-        table.contents->children->Partition([](tAtrribute* row) { return row->state != kRowDeleted; });
-    for (int i = 0, count = table.contents->ChildCount(); i < count; ++i) table.contents->ChildAt(i)->state = kRowUnchanged;
-    for (tAtrribute* row : deleted) {
-      row->parent = nullptr;
-      tAtrribute::Dispose(row, true);
-    }
-  }
+  RemoveRows(table, [](tAtrribute* row) {
+    if (row->state == kRowDeleted) return true;
+    row->state = kRowUnchanged;
+    return false;
+  });
   table.table->state = kRowUnchanged;
   return S_OK;
 }
 
-HRESULT CommitDatabase(tAtrribute* root) {
-  if (!root) return E_POINTER;
-  for (int i = 0, count = root->ChildCount(); i < count; ++i) {
-    tAtrribute* node = root->ChildAt(i);
-    if (!node->name.Equals("Table") || node->state != kTableModified) continue;
-    tTable table;
-    if (SUCCEEDED(OpenTable(root, node->value.c_str(), table)) && table.table == node) {
-      HRESULT hr = CommitTable(table);
-      if (FAILED(hr)) return hr;
-    }
-  }
+HRESULT PurgeRows(tTable& table, std::int32_t state) {
+  if (!table.contents->index) return table.contents->RemoveChildren(state, true, true);
+  RemoveRows(table, [state](tAtrribute* row) { return state == kRowAny || row->state == state; });
   return S_OK;
 }
 
@@ -81,6 +83,7 @@ HRESULT EditRow(tTable& table, tAtrribute* row, const char* value) {
     return E_OUTOFMEMORY;
   row->state = kRowEdited;
   table.table->state = kTableModified;
+  UpdateRowKeys(table, row);
   return S_OK;
 }
 
@@ -96,6 +99,7 @@ tAtrribute* AddRow(tTable& table, tString& suggestedRowId, const char* value) {
   if (!row) return nullptr;
   ForceRowWidth(row->value, table.ColumnCount());
   table.table->state = kTableModified;
+  IndexRow(table, row);
   return row;
 }
 

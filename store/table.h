@@ -20,13 +20,15 @@ HRESULT OpenTable(tAtrribute* root, const char* name, tTable& out);
 HRESULT CreateTable(tAtrribute* root, const char* name, const char* columns, const char* types);
 // Dropping a table that does not exist succeeds.
 HRESULT DropTable(tAtrribute* root, const char* name);
-// Settles row states: Deleted rows leave the tree, all others become Unchanged.
+// Settles row states: Deleted rows leave the tree (and the key index) and go
+// back to the node pool for reuse; all others become Unchanged.
 HRESULT CommitTable(tTable& table);
-// Commits every table that carries the modified mark.
-HRESULT CommitDatabase(tAtrribute* root);
+// Removes the rows in `state` (every row for kRowAny) at once, keys included.
+HRESULT PurgeRows(tTable& table, std::int32_t state);
 
 // Forces exactly `columns` "|"-separated fields.
 HRESULT ForceRowWidth(tString& value, int columns);
+// Both keep the key index in step with the row.
 HRESULT EditRow(tTable& table, tAtrribute* row, const char* value);
 // Uses the suggested id once (then clears it) when it is not empty, else a new row id.
 tAtrribute* AddRow(tTable& table, tString& suggestedRowId, const char* value);

@@ -144,7 +144,7 @@ TEST(TreeTables, RowChangesMarkTheTableAndCommitSettlesThem) {
   MarkRowDeleted(table, doomed);
   EXPECT_EQ(doomed->state, kRowDeleted);
 
-  ASSERT_EQ(CommitDatabase(&db.root), S_OK);
+  ASSERT_EQ(CommitTable(table), S_OK);
   ASSERT_EQ(table.contents->ChildCount(), 1);
   EXPECT_EQ(table.contents->ChildAt(0), kept);
   EXPECT_EQ(kept->state, kRowUnchanged);

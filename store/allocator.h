@@ -1,0 +1,162 @@
+// A process-wide pool of one kind of object. Objects given back for reuse wait
+// in a free queue and are handed out again; the surplus, and objects that are
+// not wanted again, are destroyed on a background deleter thread, so that the
+// caller pays one locked queue operation instead of the destruction.
+#pragma once
+#include <atomic>
+#include <chrono>
+#include <cinttypes>
+#include <cstdint>
+#include <mutex>
+#include <new>
+#include <thread>
+
+#include "platform/trace.h"
+#include "store/generic_container.h"
+#include "store/queue.h"
+
+template <typename T>
+class tAllocator {
+ public:
+  static constexpr int kReuseSlots = 65536;
+  static constexpr int kDeleterSlots = 65536;
+  static constexpr int kContainerDeleterSlots = 1024;
+  using Destroy = void (*)(T*);
+
+  // `destroy` replaces plain delete for the objects the deleter threads destroy;
+  // `pause` is the rest a deleter thread takes after each destruction, which
+  // leaves the processor to the callers during bulk destruction.
+  explicit tAllocator(Destroy destroy = nullptr, std::chrono::milliseconds pause = std::chrono::milliseconds(1))
+      : destroy_(destroy), pause_(pause), free_(kReuseSlots, false, false) {}
+  // Pools live until the process ends: their deleter threads are never stopped.
+  tAllocator(const tAllocator&) = delete;
+  tAllocator& operator=(const tAllocator&) = delete;
+
+  // A kept object (reused = true) or a new one; null when none can be made.
+  T* Get(bool& reused);
+  // Keeps the object for reuse when asked and there is room; else it goes to the deleter.
+  void GiveBack(T* object, bool recycle);
+  // Empties `list`. With `destroy` its objects are given back (recycle) or handed,
+  // links and all, to the container deleter in one push.
+  void GiveBackAll(tGenericContainer<T>& list, bool destroy, bool recycle);
+
+  // Destructions finished by the deleter threads so far.
+  std::int64_t DestroyedCount() const { return destroyed_.load(); }
+  std::int64_t DestroyedContainerCount() const { return destroyedContainers_.load(); }
+
+ private:
+  using Container = tGenericContainer<T>;
+
+  // Starts the thread on first need; null when no thread could be started.
+  tQueue* deleterQueue();
+  tQueue* containerDeleterQueue();
+  static tQueue* startDeleter(void (*loop)(tAllocator*, tQueue*), tAllocator* pool, int slots);
+  static void deleterLoop(tAllocator* pool, tQueue* queue);
+  static void containerDeleterLoop(tAllocator* pool, tQueue* queue);
+  void destroyObject(T* object) const {
+    if (destroy_) destroy_(object);
+    else delete object;
+  }
+
+  const Destroy destroy_;
+  const std::chrono::milliseconds pause_;
+  tQueue free_;
+  std::once_flag deleterStarted_;
+  tQueue* deleter_ = nullptr;
+  std::once_flag containerDeleterStarted_;
+  tQueue* containerDeleter_ = nullptr;
+  std::atomic<std::int64_t> destroyed_{0};
+  std::atomic<std::int64_t> destroyedContainers_{0};
+};
+
+template <typename T>
+T* tAllocator<T>::Get(bool& reused) {
+  T* object = static_cast<T*>(free_.Pop());
+  reused = object != nullptr;
+  return object ? object : new (std::nothrow) T();
+}
+
+template <typename T>
+void tAllocator<T>::GiveBack(T* object, bool recycle) {
+  if (!object) return;
+  if (recycle && free_.Push(object) == S_OK) return;
+  tQueue* queue = deleterQueue();
+  if (!queue || FAILED(queue->Push(object))) destroyObject(object);
+}
+
+template <typename T>
+void tAllocator<T>::GiveBackAll(Container& list, bool destroy, bool recycle) {
+  if (list.Count() == 0) return;
+  if (!destroy) {
+    list.Clear(false);
+    return;
+  }
+  if (!recycle) {
+    auto* doomed = new (std::nothrow) Container(true, destroy_);
+    tQueue* queue = doomed ? containerDeleterQueue() : nullptr;
+    if (queue) {
+      list.MoveLinksTo(*doomed);
+      if (FAILED(queue->Push(doomed))) delete doomed;
+      return;
+    }
+    delete doomed;
+  }
+  list.RemoveIf([](T*) { return true; }, [this, recycle](T* object) { GiveBack(object, recycle); });
+}
+
+template <typename T>
+tQueue* tAllocator<T>::deleterQueue() {
+  std::call_once(deleterStarted_, [this] { deleter_ = startDeleter(deleterLoop, this, kDeleterSlots); });
+  return deleter_;
+}
+
+template <typename T>
+tQueue* tAllocator<T>::containerDeleterQueue() {
+  std::call_once(containerDeleterStarted_, [this] {
+    containerDeleter_ = startDeleter(containerDeleterLoop, this, kContainerDeleterSlots);
+  });
+  return containerDeleter_;
+}
+
+// The queue is never freed: a detached thread may still wait on it at exit, and
+// whatever is left in it stays reachable.
+template <typename T>
+tQueue* tAllocator<T>::startDeleter(void (*loop)(tAllocator*, tQueue*), tAllocator* pool, int slots) {
+  tQueue* queue = nullptr;
+  try {
+    queue = new tQueue(slots, true, true);
+    std::thread(loop, pool, queue).detach();
+  } catch (...) {
+    delete queue;
+    return nullptr;
+  }
+  return queue;
+}
+
+template <typename T>
+void tAllocator<T>::deleterLoop(tAllocator* pool, tQueue* queue) {
+  while (T* object = static_cast<T*>(queue->Pop())) {
+    try {
+      pool->destroyObject(object);
+    } catch (...) {
+      DebugTrace("tAllocator: Exception occured while deleting a single element at x%" PRIxPTR "!\n",
+                 reinterpret_cast<std::uintptr_t>(object));
+    }
+    pool->destroyed_.fetch_add(1);
+    std::this_thread::sleep_for(pool->pause_);
+  }
+}
+
+template <typename T>
+void tAllocator<T>::containerDeleterLoop(tAllocator* pool, tQueue* queue) {
+  while (Container* container = static_cast<Container*>(queue->Pop())) {
+    try {
+      delete container;
+    } catch (...) {
+      DebugTrace("tAllocator: Exception occured while deleting a container of elements at x%" PRIxPTR "!\n",
+                 reinterpret_cast<std::uintptr_t>(container));
+    }
+    pool->destroyedContainers_.fetch_add(1);
+    std::this_thread::sleep_for(pool->pause_);
+  }
+}

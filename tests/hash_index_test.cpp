@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+#include "store/attribute.h"
+#include "store/hash.h"
+#include "tests/test_support.h"
+
+namespace {
+std::uint32_t Hash(const char* key) { return tHash::HashKey(key, std::strlen(key), tHash::kSeed); }
+}  // namespace
+
+// Reference values from an independent model of lookup2 with arithmetic shifts.
+TEST(HashIndex, HashFunctionMatchesTheReferenceValues) {
+  EXPECT_EQ(Hash(""), 0x8402b921u);
+  EXPECT_EQ(Hash("ABC"), 0xfcf38900u);
+  EXPECT_EQ(Hash("HELLO WORLD!"), 0x125c394du);
+  EXPECT_EQ(Hash("PARAMETERSET1-LONGER-KEY1"), 0x53faa795u);
+  EXPECT_EQ(Hash("\xe9T\xe9"), 0xfd9a3179u);  // bytes are unsigned
+}
+
+TEST(HashIndex, SizeRoundsUpToAPowerOfTwo) {
+  tHash index;
+  for (auto [items, bins] : {std::pair{1000, 1024}, {1024, 1024}, {1025, 2048}, {1, 1}, {100000 / 4, 32768}}) {
+    ASSERT_EQ(index.Size(items), S_OK);
+    EXPECT_EQ(index.BinCount(), bins) << items;
+  }
+  EXPECT_EQ(index.Size(0), E_INVALIDARG);
+  tAtrribute row;
+  ASSERT_EQ(index.Insert("a", &row, true, true, nullptr), S_OK);
+  index.Clear();
+  EXPECT_EQ(index.BinCount(), 0);
+  EXPECT_EQ(index.Insert("a", &row, true, true, nullptr), E_FAIL);
+  EXPECT_EQ(index.Find("a"), nullptr);
+  EXPECT_EQ(index.RemoveItem("a", &row), E_FAIL);
+  EXPECT_EQ(index.Begin(nullptr), S_FALSE);
+}
+
+TEST(HashIndex, InsertReplacesOrAppendsAndReportsTheChainPosition) {
+  tHash index;
+  index.Size(1);  // one bin: every key shares the chain
+  tAtrribute a, b, c;
+  int position = 0;
+  ASSERT_EQ(index.Insert("KEY", &a, true, true, &position), S_OK);
+  EXPECT_EQ(position, 1);
+  ASSERT_EQ(index.Insert("key", &a, true, true, &position), S_OK);  // same key and item: kept once
+  EXPECT_EQ(index.ItemCount(), 1);
+  ASSERT_EQ(index.Insert("Key", &b, true, true, &position), S_OK);  // another item: appended
+  EXPECT_EQ(position, 1);
+  ASSERT_EQ(index.Insert("other", &c, true, true, &position), S_OK);
+  EXPECT_EQ(position, 2);
+  EXPECT_EQ(index.ItemCount(), 3);
+  EXPECT_EQ(index.Insert("OTHER", &a, false, false, &position), E_ABORT);
+  ASSERT_EQ(index.Insert("other", &b, true, false, &position), S_OK);  // replaces the item of node 3
+  EXPECT_EQ(position, 3);
+  EXPECT_EQ(index.Find("OtHeR"), &b);
+  EXPECT_EQ(index.Find("key"), &a);
+  EXPECT_EQ(index.Find("none"), nullptr);
+}
+
+TEST(HashIndex, RemoveItemAndWalks) {
+  tHash index;
+  index.Size(4);
+  tAtrribute rows[4];
+  const char* keys[] = {"x", "X", "y", "z"};
+  for (int i = 0; i < 4; ++i) index.Insert(keys[i], &rows[i], true, true, nullptr);
+
+  std::set<tAtrribute*> underX;
+  ASSERT_EQ(index.Begin("x"), S_OK);
+  while (tAtrribute* row = index.Next(false)) underX.insert(row);
+  EXPECT_EQ(underX, (std::set<tAtrribute*>{&rows[0], &rows[1]}));
+
+  std::set<tAtrribute*> all;
+  ASSERT_EQ(index.Begin(nullptr), S_OK);
+  while (tAtrribute* row = index.Next(false)) all.insert(row);
+  EXPECT_EQ(all.size(), 4u);
+
+  EXPECT_EQ(index.Begin("absent"), E_FAIL);
+  EXPECT_EQ(index.Next(true), nullptr);
+
+  TraceCapture traces;
+  EXPECT_EQ(index.RemoveItem("x", &rows[2]), S_FALSE);
+  EXPECT_EQ(traces.Lines(), std::vector<std::string>{"tHash::RemoveItem, failed to find the item to remove... WTF??\n"});
+  EXPECT_EQ(index.ItemCount(), 4);
+  ASSERT_EQ(index.RemoveItem("X", &rows[0]), S_OK);
+  EXPECT_EQ(index.Find("x"), &rows[1]);
+  EXPECT_EQ(index.ItemCount(), 3);
+}
+
+// A walk that meets a node whose self field no longer names it stops there.
+TEST(HashIndex, AWalkStopsAtANodeThatFailsItsProbe) {
+  tHash index;
+  index.Size(1);
+  tAtrribute rows[3];
+  for (tAtrribute& row : rows) index.Insert("k", &row, true, true, nullptr);
+  tHashNode* first = nullptr;
+  ASSERT_EQ(index.Begin("k"), S_OK);
+  EXPECT_EQ(index.Next(true, &first), &rows[0]);
+  tHashNode* second = first->next;
+  second->self = nullptr;
+  TraceCapture traces;
+  EXPECT_EQ(index.Next(true), nullptr);
+  EXPECT_EQ(traces.Lines(), std::vector<std::string>{"**** Exception in VexaTemplateLib-->tHashNode::isValidNode\n"});
+  second->self = second;
+}

@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "storage/config_source.h"
+#include "store/allocator.h"
+#include "store/attribute.h"
+#include "tests/test_support.h"
+
+namespace {
+intptr_t Pop(tQueue& queue) { return reinterpret_cast<intptr_t>(queue.Pop()); }
+void* Item(intptr_t n) { return reinterpret_cast<void*>(n); }
+
+struct Probe {
+  static std::atomic<int> destroyed;
+  ~Probe() { ++destroyed; }
+};
+std::atomic<int> Probe::destroyed{0};
+
+// Deleter threads of a test pool rest for no time between destructions.
+tAllocator<Probe>& ProbePool() {
+  static auto* pool = new tAllocator<Probe>(nullptr, std::chrono::milliseconds(0));
+  return *pool;
+}
+
+// Waits (briefly) for a counter that a deleter thread advances.
+template <typename Read>
+bool Reaches(Read read, std::int64_t wanted) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (read() < wanted) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+std::string Walk(tGenericContainer<std::string>& list) {
+  std::string text;
+  list.Begin();
+  while (std::string* item = list.Next()) text += *item;
+  return text;
+}
+}  // namespace
+
+TEST(PoolQueue, FixedCapacityRefusesAndGrowingKeepsOrder) {
+  tQueue fixed(2, false, false), growing(2, false, true);
+  for (intptr_t n : {1, 2}) {
+    EXPECT_EQ(fixed.Push(Item(n)), S_OK);
+    EXPECT_EQ(growing.Push(Item(n)), S_OK);
+  }
+  EXPECT_EQ(fixed.Push(Item(3)), E_FAIL);
+  EXPECT_EQ(growing.Push(Item(3)), S_OK);
+  EXPECT_EQ(growing.Capacity(), 2 + tQueue::kGrowthSlots);
+  EXPECT_EQ(Pop(growing), 1);
+  EXPECT_EQ(Pop(growing), 2);
+  EXPECT_EQ(Pop(growing), 3);
+  EXPECT_EQ(growing.Pop(), nullptr);
+}
+
+TEST(PoolQueue, WrappedQueueKeepsFifoOrderAcrossGrowth) {
+  tQueue queue(4, false, true);
+  for (intptr_t n = 1; n <= 3; ++n) queue.Push(Item(n));
+  EXPECT_EQ(Pop(queue), 1);
+  EXPECT_EQ(Pop(queue), 2);
+  for (intptr_t n = 4; n <= 6; ++n) queue.Push(Item(n));  // 5 and 6 wrap to the front
+  for (intptr_t n = 7; n <= 9; ++n) queue.Push(Item(n));  // full: grows once
+  EXPECT_EQ(queue.Count(), 7);
+  for (intptr_t n = 3; n <= 9; ++n) EXPECT_EQ(Pop(queue), n);
+  queue.Push(Item(10));  // an emptied queue starts again where it stopped
+  EXPECT_EQ(Pop(queue), 10);
+}
+
+TEST(PoolQueue, SignalledPopWaitsForPushesFromAnotherThread) {
+  tQueue queue(2, true, true);
+  std::vector<intptr_t> popped;
+  std::thread consumer([&] {
+    for (int i = 0; i < 1000; ++i) popped.push_back(Pop(queue));
+  });
+  for (intptr_t n = 1; n <= 1000; ++n) ASSERT_EQ(queue.Push(Item(n)), S_OK);
+  consumer.join();
+  for (intptr_t n = 1; n <= 1000; ++n) ASSERT_EQ(popped[n - 1], n);
+}
+
+TEST(PoolContainer, RemovedLinksAreReusedInOrder) {
+  std::string a = "a", b = "b", c = "c", d = "d";
+  tGenericContainer<std::string> list;
+  EXPECT_EQ(Walk(list), "");
+  EXPECT_EQ(list.Add(nullptr), E_POINTER);
+  list.Add(&a);
+  ASSERT_EQ(list.cleanObject(&a, false), S_OK);  // the only object: its link stays as head
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(Walk(list), "");
+  list.Add(&a);
+  EXPECT_EQ(list.LinkCount(), 1);
+  list.Add(&b);
+  list.Add(&c);
+  ASSERT_EQ(list.cleanObject(&b, false), S_OK);  // middle
+  EXPECT_EQ(list.cleanObject(&b, false), E_FAIL);
+  EXPECT_EQ(Walk(list), "ac");
+  list.Add(&d);
+  EXPECT_EQ(list.LinkCount(), 3);
+  ASSERT_EQ(list.cleanObject(&d, false), S_OK);  // last
+  ASSERT_EQ(list.cleanObject(&a, false), S_OK);  // head
+  list.Add(&b);
+  list.Add(&d);
+  EXPECT_EQ(Walk(list), "cbd");
+  EXPECT_EQ(list.LinkCount(), 3);
+  EXPECT_EQ(*list.ObjectAt(2), "d");
+  EXPECT_EQ(list.ObjectAt(3), nullptr);
+  list.Clear(false);
+  EXPECT_EQ(Walk(list), "");
+  list.Add(&a);
+  EXPECT_EQ(Walk(list), "a");
+  EXPECT_EQ(list.LinkCount(), 3);
+}
+
+TEST(PoolContainer, RemoveIfUnlinksInOnePassAndOwningListsDelete) {
+  std::vector<std::string> items{"a", "b", "c", "d", "e"};
+  tGenericContainer<std::string> list;
+  for (auto& item : items) list.Add(&item);
+  std::string removed;
+  EXPECT_EQ(list.RemoveIf([](std::string* s) { return *s != "c" && *s != "d"; },
+                          [&removed](std::string* s) { removed += *s; }),
+            3);
+  EXPECT_EQ(removed, "abe");
+  EXPECT_EQ(Walk(list), "cd");
+  EXPECT_EQ(list.Count(), 2);
+
+  Probe::destroyed = 0;
+  {
+    tGenericContainer<Probe> owning(true);
+    for (int i = 0; i < 3; ++i) owning.Add(new Probe);
+    owning.Clear(true);
+    owning.Add(new Probe);
+  }
+  EXPECT_EQ(Probe::destroyed, 4);
+}
+
+TEST(PoolAllocator, KeepsAtMost65536ForReuseAndDestroysTheRest) {
+  tAllocator<Probe>& pool = ProbePool();
+  std::vector<Probe*> objects(70000);
+  bool reused = true;
+  for (Probe*& object : objects) object = new Probe;
+  const std::int64_t destroyedBefore = pool.DestroyedCount();
+  for (Probe* object : objects) pool.GiveBack(object, true);
+  ASSERT_TRUE(Reaches([&] { return pool.DestroyedCount(); }, destroyedBefore + 70000 - 65536));
+  for (int i = 0; i < 65536; ++i) {
+    objects[i] = pool.Get(reused);
+    ASSERT_TRUE(reused);
+  }
+  Probe* fresh = pool.Get(reused);
+  EXPECT_FALSE(reused);
+  objects.resize(65536);
+  objects.push_back(fresh);
+  for (Probe* object : objects) pool.GiveBack(object, false);
+  EXPECT_TRUE(Reaches([&] { return pool.DestroyedCount(); }, destroyedBefore + 70001));
+}
+
+TEST(PoolAllocator, GiveBackAllRecyclesOrHandsTheWholeListOver) {
+  tAllocator<Probe>& pool = ProbePool();
+  tGenericContainer<Probe> list;
+  for (int i = 0; i < 3; ++i) list.Add(new Probe);
+  const std::int64_t containersBefore = pool.DestroyedContainerCount();
+  Probe::destroyed = 0;
+  pool.GiveBackAll(list, true, false);
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(list.LinkCount(), 0);
+  ASSERT_TRUE(Reaches([&] { return pool.DestroyedContainerCount(); }, containersBefore + 1));
+  EXPECT_EQ(Probe::destroyed, 3);
+
+  bool reused = false;
+  Probe* kept = pool.Get(reused);
+  list.Add(kept);
+  pool.GiveBackAll(list, true, true);
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(list.LinkCount(), 1);
+  EXPECT_EQ(pool.Get(reused), kept);  // nothing else waits in this pool's free queue
+  EXPECT_TRUE(reused);
+  pool.GiveBack(kept, false);
+}
+
+// A tree leaves in one push; the deleter thread destroys it while the caller goes on.
+TEST(PoolTree, ClosingAConfigurationHandsTheTreeToTheDeleter) {
+  ScratchDir dir;
+  WriteTextFile(dir.Path("a"), "Root V\n{\nTable T\n{\nTableDefinition A\nTableType String\nTableContents\n{\nr1 x\n}\n}\n}\n");
+  tAllocator<tAtrribute>& pool = TreeNodePool();
+  const std::int64_t before = pool.DestroyedCount();
+  {
+    tConfigSource source;
+    ASSERT_NE(source.LoadAttributesFromFile(dir.Path("a").c_str()), nullptr);
+    ASSERT_NE(source.LoadAttributesFromFile(dir.Path("a").c_str()), nullptr);
+  }
+  EXPECT_TRUE(Reaches([&] { return pool.DestroyedCount(); }, before + 2));
+
+  tAtrribute parent("P", "", 0);
+  for (int i = 0; i < 5; ++i) tAtrribute::CreateChild(&parent, "row", "", 0);
+  const std::int64_t containers = pool.DestroyedContainerCount();
+  ASSERT_EQ(parent.RemoveChildren(kRowAny, true, false), S_OK);
+  EXPECT_EQ(parent.ChildCount(), 0);
+  EXPECT_TRUE(Reaches([&] { return pool.DestroyedContainerCount(); }, containers + 1));
+}
