@@ -73,16 +73,17 @@ void InsertRows(sqlite3* db, const ParsedTable& table) {
 
 std::vector<ParsedTable> ParseTables(tAtrribute* root) {
   std::vector<ParsedTable> tables;
-  for (int i = 0; i < root->ChildCount(); ++i) {
-    tAtrribute* table = root->ChildAt(i);
+  // Walked with the lists' cursors: a child by position costs a walk of its own.
+  root->BeginChildren();
+  while (tAtrribute* table = root->NextChild()) {
     tAtrribute* definition = table->FindChild("TableDefinition");
     tAtrribute* types = table->FindChild("TableType");
     tAtrribute* contents = table->FindChild("TableContents");
     if (!definition || !types || !contents) continue;
     ParsedTable parsed{table->value.c_str(), Split(definition->value.c_str()), Split(types->value.c_str()), {}};
     parsed.rows.reserve(contents->ChildCount());
-    for (int r = 0; r < contents->ChildCount(); ++r) {
-      tAtrribute* row = contents->ChildAt(r);
+    contents->BeginChildren();
+    while (tAtrribute* row = contents->NextChild()) {
       parsed.rows.push_back({row->name.c_str()});
       for (std::string& cell : Split(row->value.c_str())) parsed.rows.back().push_back(std::move(cell));
     }

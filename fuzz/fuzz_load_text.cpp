@@ -15,13 +15,15 @@ bool SameNode(const tAtrribute* a, const tAtrribute* b) {
 }
 
 // Iterative: the loader accepts any nesting depth.
-bool SameTree(const tAtrribute* a, const tAtrribute* b) {
-  std::vector<std::pair<const tAtrribute*, const tAtrribute*>> pending{{a, b}};
+bool SameTree(tAtrribute* a, tAtrribute* b) {
+  std::vector<std::pair<tAtrribute*, tAtrribute*>> pending{{a, b}};
   while (!pending.empty()) {
     auto [left, right] = pending.back();
     pending.pop_back();
     if (!SameNode(left, right)) return false;
-    for (int i = 0; i < left->ChildCount(); ++i) pending.emplace_back(left->ChildAt(i), right->ChildAt(i));
+    left->BeginChildren();
+    right->BeginChildren();
+    while (tAtrribute* child = left->NextChild()) pending.emplace_back(child, right->NextChild());
   }
   return true;
 }

@@ -89,8 +89,18 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     if (!archive_) return E_FAIL;
     const std::string name = NarrowFromWide(member);
     if (reading_) {
-      DropMember();
-      if (!ReadEntry(name, memberData_)) return E_FAIL;
+      // The loader opens its member twice; the bytes of the member read last stay
+      // until another one is opened or the archive closes, so that a member is
+      // inflated and checked once and both opens see the same bytes.
+      if (memberName_.empty() || name != memberName_) {
+        DropMember();
+        if (!ReadEntry(name, memberData_)) {
+          DropMember();
+          return E_FAIL;
+        }
+        memberName_ = name;
+      }
+      readPos_ = 0;
     } else {
       if (!AddPendingMember()) return E_FAIL;
       memberName_ = name;
@@ -102,7 +112,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
   HRESULT CloseFile() override {
     if (!memberOpen_) return E_FAIL;
     if (reading_) {
-      DropMember();
+      memberOpen_ = false;
       return S_OK;
     }
     return AddPendingMember() ? S_OK : E_FAIL;
@@ -279,8 +289,9 @@ class ZlibObj final : public IZlibObj, private RefCounted {
   bool reading_ = false;
   std::string path_;
   bool memberOpen_ = false;
+  // Read mode: the member whose bytes are held, open or not, and its bytes;
+  // write mode: the member being written and the text collected so far.
   std::string memberName_;
-  // Read mode: the member's bytes; write mode: the text collected so far.
   std::string memberData_;
   size_t readPos_ = 0;
 };
