@@ -1,5 +1,6 @@
 // The where-clause evaluator. Input lines: the column list, the type list, the
 // clause, then any number of row values, each evaluated in turn.
+#include <algorithm>
 #include <string>
 #include <vector>
 
