@@ -1,7 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
+# Optional arguments add the packages of one more job: fuzz, bench.
 set -euo pipefail
 packages=(g++ cmake make pkg-config libzip-dev libgtest-dev libbenchmark-dev)
+for job in "$@"; do
+  case "$job" in
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    bench) packages+=(libsqlite3-dev valgrind) ;;
+    *) echo "install-deps.sh: unknown job $job" >&2; exit 2 ;;
+  esac
+done
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -21,6 +21,9 @@ class tAllocator {
   static constexpr int kReuseSlots = 65536;
   static constexpr int kDeleterSlots = 65536;
   static constexpr int kContainerDeleterSlots = 1024;
+  // A deleter rests after a destruction only while fewer objects than this wait,
+  // so that give-backs faster than one per pause cannot pile up without bound.
+  static constexpr int kRestingBacklog = 64;
   using Destroy = void (*)(T*);
 
   // `destroy` replaces plain delete for the objects the deleter threads destroy;
@@ -53,6 +56,9 @@ class tAllocator {
   static tQueue* startDeleter(void (*loop)(tAllocator*, tQueue*), tAllocator* pool, int slots);
   static void deleterLoop(tAllocator* pool, tQueue* queue);
   static void containerDeleterLoop(tAllocator* pool, tQueue* queue);
+  void restAfterDestruction(const tQueue& queue) const {
+    if (queue.Count() < kRestingBacklog) std::this_thread::sleep_for(pause_);
+  }
   void destroyObject(T* object) const {
     if (destroy_) destroy_(object);
     else delete object;
@@ -143,7 +149,7 @@ void tAllocator<T>::deleterLoop(tAllocator* pool, tQueue* queue) {
                  reinterpret_cast<std::uintptr_t>(object));
     }
     pool->destroyed_.fetch_add(1);
-    std::this_thread::sleep_for(pool->pause_);
+    pool->restAfterDestruction(*queue);
   }
 }
 
@@ -157,6 +163,6 @@ void tAllocator<T>::containerDeleterLoop(tAllocator* pool, tQueue* queue) {
                  reinterpret_cast<std::uintptr_t>(container));
     }
     pool->destroyedContainers_.fetch_add(1);
-    std::this_thread::sleep_for(pool->pause_);
+    pool->restAfterDestruction(*queue);
   }
 }

@@ -160,6 +160,16 @@ TEST(PoolAllocator, KeepsAtMost65536ForReuseAndDestroysTheRest) {
   EXPECT_TRUE(Reaches([&] { return pool.DestroyedCount(); }, destroyedBefore + 70001));
 }
 
+// Found by fuzzing statements: loads that outpaced the deleter's rest of one
+// pause per destruction piled trees up in its growing queue until memory ran out.
+TEST(PoolAllocator, ABacklogIsDestroyedWithoutRestingBetweenObjects) {
+  static auto* pool = new tAllocator<Probe>(nullptr, std::chrono::milliseconds(20));
+  const std::int64_t before = pool->DestroyedCount();
+  for (int i = 0; i < 1000; ++i) pool->GiveBack(new Probe, false);
+  // Resting 20 ms after each of 900 destructions would take 18 s.
+  EXPECT_TRUE(Reaches([&] { return pool->DestroyedCount(); }, before + 900));
+}
+
 TEST(PoolAllocator, GiveBackAllRecyclesOrHandsTheWholeListOver) {
   tAllocator<Probe>& pool = ProbePool();
   tGenericContainer<Probe> list;

@@ -1,0 +1,118 @@
+// A save that cannot be completed, because the folder is read-only or the disk
+// is full, must fail with the configuration object's message and leave the
+// previous file exactly as it was. Each save runs in a child process that has
+// the fault: an unprivileged user for the read-only folder (root writes
+// anywhere), a file size limit for the full disk.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "automation/vexa_config.h"
+#include "schema/version_template.h"
+#include "storage/config_source.h"
+#include "tests/test_support.h"
+
+namespace {
+constexpr int kSaveFailed = 0;
+constexpr int kSaveSucceeded = 1;
+constexpr int kCannotDropPrivileges = 77;
+constexpr uid_t kNobody = 65534;
+
+enum class Fault { None, ReadOnlyFolder, FullDisk };
+
+class SaveFault : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directory(Folder());
+    // The file is written as plain text first, then (for an archive) saved by the
+    // loader's own writer, so that an archive holds exactly what a save produces.
+    WriteTextFile(Target(), VersionTemplate(5));
+    if (Extension() == std::string(".zip")) {
+      WriteTextFile(dir.Path("plain.cfg"), VersionTemplate(5));
+      tConfigSource source;
+      ASSERT_NE(source.LoadAttributesFromFile(dir.Path("plain.cfg").c_str()), nullptr);
+      std::filesystem::remove(Target());
+      ASSERT_EQ(source.SaveToFile(Target().c_str()), S_OK);
+    }
+    WriteTextFile(Log(), "");
+    // Everyone may write the file and the log: only the fault stops the save.
+    chmod(Target().c_str(), 0666);
+    chmod(Log().c_str(), 0666);
+    chmod(dir.Path("").c_str(), 0755);
+  }
+
+  const char* Extension() const { return GetParam(); }
+  std::string Folder() const { return dir.Path("folder"); }
+  std::string Target() const { return Folder() + "/config" + Extension(); }
+  std::string Log() const { return dir.Path("messages.log"); }
+
+  // Opens the file, changes a table and saves, in a child with the fault; the
+  // child's verdict comes back as its exit code.
+  int SaveWith(Fault fault) {
+    const pid_t child = fork();
+    if (child == 0) _exit(SaveInChild(fault));
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  int SaveInChild(Fault fault) {
+    if (fault == Fault::ReadOnlyFolder) {
+      chmod(Folder().c_str(), 0555);
+      if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) return kCannotDropPrivileges;
+    } else if (fault == Fault::FullDisk) {
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{1024, 1024};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    VexaConfig* config = VexaConfig::CreateInstance();
+    config->OpenMessageLog(Bstr(Log()), VARIANT_FALSE);
+    if (FAILED(config->Open(Bstr(Target()), VARIANT_FALSE))) return kSaveSucceeded;
+    VARIANT results;
+    VariantInit(&results);
+    config->Query(Bstr("update EventMarkerLog set * = Flight|Loads|pilot|12:00:01|first|"), &results);
+    return FAILED(config->Save()) ? kSaveFailed : kSaveSucceeded;
+  }
+
+  void ExpectPreviousFileKept(const std::string& previous) {
+    EXPECT_EQ(ReadTextFile(Target()), previous);
+    EXPECT_NE(ReadTextFile(Log()).find("Save: Failded to save to configuration file: ( " + Target() + " )"),
+              std::string::npos);
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(Folder())) files += entry.is_regular_file();
+    EXPECT_EQ(files, 1) << "a temporary file was left beside the target";
+  }
+
+  ScratchDir dir;
+};
+}  // namespace
+
+TEST_P(SaveFault, WithoutAFaultTheSaveGoesThrough) {
+  const std::string previous = ReadTextFile(Target());
+  ASSERT_EQ(SaveWith(Fault::None), kSaveSucceeded);
+  EXPECT_NE(ReadTextFile(Target()), previous);
+}
+
+TEST_P(SaveFault, ReadOnlyFolderKeepsThePreviousFile) {
+  const std::string previous = ReadTextFile(Target());
+  const int verdict = SaveWith(Fault::ReadOnlyFolder);
+  chmod(Folder().c_str(), 0755);
+  if (verdict == kCannotDropPrivileges) GTEST_SKIP() << "cannot switch to an unprivileged user";
+  ASSERT_EQ(verdict, kSaveFailed);
+  ExpectPreviousFileKept(previous);
+}
+
+TEST_P(SaveFault, FullDiskKeepsThePreviousFile) {
+  const std::string previous = ReadTextFile(Target());
+  ASSERT_EQ(SaveWith(Fault::FullDisk), kSaveFailed);
+  ExpectPreviousFileKept(previous);
+}
+
+INSTANTIATE_TEST_SUITE_P(PlainAndArchive, SaveFault, ::testing::Values(".cfg", ".zip"),
+                         [](const auto& info) { return std::string(info.param + 1); });
