@@ -85,16 +85,6 @@ TEST(TreeNodes, DeepTreesAreDestroyedWithoutRecursion) {
   SUCCEED();
 }
 
-TEST(TreeNodes, StateTextsShowUnknownStatesAsEdited) {
-  EXPECT_STREQ(RowStateText(kRowUnchanged), "Unchanged");
-  EXPECT_STREQ(RowStateText(kRowNew), "New");
-  EXPECT_STREQ(RowStateText(kRowEdited), "Edited");
-  EXPECT_STREQ(RowStateText(kRowDeleted), "Deleted");
-  EXPECT_STREQ(RowStateText(kRowAny), "Any");
-  EXPECT_STREQ(RowStateText(kTableModified), "Edited");
-  EXPECT_STREQ(RowStateText(42), "Edited");
-}
-
 TEST(TreeTables, CreateAndDropAreIdempotent) {
   Database db;
   tTable table = db.Open();

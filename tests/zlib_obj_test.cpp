@@ -295,19 +295,4 @@ TEST_F(ZlibObjTest, CommitFailureIsReportedAndReleaseCommits) {
   ASSERT_EQ(zip_->OpenFile(L"m", 0), S_OK);
 }
 
-TEST_F(ZlibObjTest, CreatedByProgIdWithTheRightInterfaces) {
-  RegisterArchiveComponent();
-  IUnknown* unknown = nullptr;
-  ASSERT_EQ(CreateComponent(kZlibObjProgId, IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
-  void* other = &other;
-  const IID unknownIid = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
-  EXPECT_EQ(unknown->QueryInterface(unknownIid, &other), E_NOINTERFACE);
-  EXPECT_EQ(other, nullptr);
-  IZlibObj* zip = nullptr;
-  EXPECT_EQ(unknown->QueryInterface(IID_IZlibObj, reinterpret_cast<void**>(&zip)), S_OK);
-  EXPECT_EQ(zip->Release(), 1u);
-  EXPECT_EQ(unknown->Release(), 0u);
-  EXPECT_EQ(CreateComponent(kZlibObjProgId, unknownIid, &other), E_NOINTERFACE);
-}
-
 }  // namespace
