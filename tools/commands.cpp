@@ -36,9 +36,7 @@ int Create(const Arguments& arguments) {
   if (path.empty()) return UsageError(self);
   ToolSession session;
   session.Config().put_Version(version);
-  BSTR bstr = SysAllocString(std::wstring(path.begin(), path.end()).c_str());
-  HRESULT hr = session.Config().Create(bstr, VARIANT_FALSE);
-  SysFreeString(bstr);
+  const HRESULT hr = session.Create(path);
   return hr == S_OK ? 0 : session.Fail(hr);
 }
 

@@ -52,6 +52,10 @@ HRESULT ToolSession::Open(const std::string& path, bool willSave) {
   return WithBstr(path, [&](BSTR bstr) { return config_->Open(bstr, willSave ? VARIANT_TRUE : VARIANT_FALSE); });
 }
 
+HRESULT ToolSession::Create(const std::string& path) {
+  return WithBstr(path, [&](BSTR bstr) { return config_->Create(bstr, VARIANT_FALSE); });
+}
+
 HRESULT ToolSession::Run(const std::string& statement) {
   VARIANT results;
   VariantInit(&results);

@@ -15,6 +15,8 @@ class ToolSession {
   VexaConfig& Config() { return *config_; }
   // Opens the file; a backup copy is made only when the file is going to be written.
   HRESULT Open(const std::string& path, bool willSave);
+  // Writes a new file of the configuration object's version, left closed.
+  HRESULT Create(const std::string& path);
   // Runs one statement and prints the rows of a select to stdout, one per line.
   HRESULT Run(const std::string& statement);
   // Prints "vexacfg: <status>: <message log text>" on stderr, or the context
