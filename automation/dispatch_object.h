@@ -11,7 +11,7 @@
 template <class Interface>
 class DispatchObject : public Interface {
  public:
-  HRESULT QueryInterface(REFIID iid, void** object) override {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     if (!object) return E_POINTER;
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == *Interface::kIid) {
       *object = static_cast<Interface*>(this);
@@ -21,24 +21,24 @@ class DispatchObject : public Interface {
     *object = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG AddRef() override { return references_.AddRefCount(); }
-  ULONG Release() override {
+  ULONG STDMETHODCALLTYPE AddRef() override { return references_.AddRefCount(); }
+  ULONG STDMETHODCALLTYPE Release() override {
     const ULONG left = references_.ReleaseCount();
     if (left == 0) delete this;
     return left;
   }
 
   // No type information is published: callers bind by name.
-  HRESULT GetTypeInfoCount(unsigned* count) override {
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(unsigned* count) override {
     if (!count) return E_POINTER;
     *count = 0;
     return S_OK;
   }
-  HRESULT GetTypeInfo(unsigned, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT GetIDsOfNames(REFIID, OLECHAR** names, unsigned count, LCID, DISPID* ids) override {
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(unsigned, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, OLECHAR** names, unsigned count, LCID, DISPID* ids) override {
     return DispatchGetIDsOfNames(Interface::kDispatch, names, count, ids);
   }
-  HRESULT Invoke(DISPID member, REFIID, LCID, std::uint16_t flags, DISPPARAMS* params, VARIANT* result,
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, std::uint16_t flags, DISPPARAMS* params, VARIANT* result,
                  EXCEPINFO*, unsigned* argumentError) override {
     return DispatchInvoke(Interface::kDispatch, this, member, flags, params, result, argumentError);
   }

@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "platform/wide_compare.h"
+
 namespace {
 // A get and a put share one DISPID; every other call (method, property get, or
 // both flags as scripts send them) takes the non-put entry.
@@ -22,7 +24,7 @@ HRESULT DispatchGetIDsOfNames(const DispatchTable& table, OLECHAR** names, unsig
   for (unsigned i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
   if (count == 0 || !names[0]) return DISP_E_UNKNOWNNAME;
   for (std::size_t i = 0; i < table.count && ids[0] == DISPID_UNKNOWN; ++i)
-    if (wcscasecmp(table.members[i].name, names[0]) == 0) ids[0] = table.members[i].id;
+    if (CompareWideIgnoringCase(table.members[i].name, names[0]) == 0) ids[0] = table.members[i].id;
   return ids[0] != DISPID_UNKNOWN && count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
 }
 
@@ -49,7 +51,7 @@ HRESULT DispatchInvoke(const DispatchTable& table, IDispatch* object, DISPID id,
     const unsigned i = converted;
     VariantInit(&arguments[i]);
     // Arguments arrive last first.
-    const VARIANT* source = i < given ? &params->rgvarg[given - 1 - i] : nullptr;
+    VARIANT* source = i < given ? &params->rgvarg[given - 1 - i] : nullptr;
     VARIANT fallback;
     if (i >= firstOptional && (!source || IsMissing(*source))) {
       VariantInit(&fallback);

@@ -120,7 +120,7 @@ void StoreResult(T value, VARIANT* result) {
 template <auto Method>
 struct MemberBinding;
 
-template <class Interface, class... Args, HRESULT (Interface::*Method)(Args...)>
+template <class Interface, class... Args, HRESULT (STDMETHODCALLTYPE Interface::*Method)(Args...)>
 struct MemberBinding<Method> {
   using Parameters = std::tuple<Args...>;
   static constexpr bool kHasOut = LastIsOut<Args...>();

@@ -16,7 +16,8 @@ bool IsNumberType(VARTYPE type) {
 bool ConvertsToLong(const VARIANT& argument, LONG& value) {
   VARIANT converted;
   VariantInit(&converted);
-  if (FAILED(VariantChangeType(&converted, &argument, 0, VT_I4))) return false;
+  // The runtime only reads the source, although its signature does not say so.
+  if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&argument), 0, VT_I4))) return false;
   value = converted.lVal;
   return true;
 }

@@ -27,13 +27,13 @@ inline HRESULT FirstFailure(std::initializer_list<HRESULT> statuses) {
 template <class Interface, class ItemInterface, class ItemClass>
 class ItemCollection : public DispatchObject<Interface> {
  public:
-  HRESULT get_Count(LONG* count) override {
+  HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override {
     if (!count) return E_POINTER;
     *count = static_cast<LONG>(items_.size());
     return S_OK;
   }
 
-  HRESULT get__NewEnum(IUnknown** enumerator) override {
+  HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** enumerator) override {
     if (!enumerator) return E_POINTER;
     std::vector<IDispatch*> snapshot;
     for (ItemClass* item : items_) {
@@ -46,7 +46,7 @@ class ItemCollection : public DispatchObject<Interface> {
     return hr;
   }
 
-  HRESULT Item(VARIANT indexOrName, ItemInterface** item) override {
+  HRESULT STDMETHODCALLTYPE Item(VARIANT indexOrName, ItemInterface** item) override {
     if (!item) return E_POINTER;
     int position;
     if (HRESULT hr = Locate(indexOrName, position); FAILED(hr)) return hr;
@@ -54,7 +54,7 @@ class ItemCollection : public DispatchObject<Interface> {
     return HandOut<ItemInterface>(items_[position], item);
   }
 
-  HRESULT Remove(VARIANT indexOrName) override {
+  HRESULT STDMETHODCALLTYPE Remove(VARIANT indexOrName) override {
     int position;
     if (HRESULT hr = Locate(indexOrName, position); FAILED(hr)) return hr;
     ItemClass* removed = items_[position];
@@ -63,7 +63,7 @@ class ItemCollection : public DispatchObject<Interface> {
     return S_OK;
   }
 
-  HRESULT RemoveAll() override {
+  HRESULT STDMETHODCALLTYPE RemoveAll() override {
     for (ItemClass* item : items_) item->Release();
     items_.clear();
     return S_OK;
@@ -154,13 +154,13 @@ class ItemCollection : public DispatchObject<Interface> {
 // takes the collection's own arguments (given after the item interface) and
 // hands out the new item.
 #define VEXA_COLLECTION_SLOTS(ItemInterface, ...)                         \
-  virtual HRESULT get_Count(LONG* count) = 0;                             \
-  virtual HRESULT get__NewEnum(IUnknown** enumerator) = 0;                \
-  virtual HRESULT Add(__VA_ARGS__, ItemInterface** item) = 0;             \
-  virtual HRESULT Remove(VARIANT IndexOrName) = 0;                        \
-  virtual HRESULT RemoveAll() = 0;                                        \
-  virtual HRESULT Item(VARIANT IndexOrName, ItemInterface** item) = 0;    \
-  virtual HRESULT SaveTable() = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Count(LONG* count) = 0;                             \
+  virtual HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** enumerator) = 0;                \
+  virtual HRESULT STDMETHODCALLTYPE Add(__VA_ARGS__, ItemInterface** item) = 0;             \
+  virtual HRESULT STDMETHODCALLTYPE Remove(VARIANT IndexOrName) = 0;                        \
+  virtual HRESULT STDMETHODCALLTYPE RemoveAll() = 0;                                        \
+  virtual HRESULT STDMETHODCALLTYPE Item(VARIANT IndexOrName, ItemInterface** item) = 0;    \
+  virtual HRESULT STDMETHODCALLTYPE SaveTable() = 0;
 
 // The members of a collection interface declared with VEXA_COLLECTION_SLOTS.
 template <class Interface>

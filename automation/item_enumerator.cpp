@@ -20,7 +20,7 @@ ItemEnumerator::~ItemEnumerator() {
   for (IDispatch* item : items_) item->Release();
 }
 
-HRESULT ItemEnumerator::QueryInterface(REFIID iid, void** object) {
+HRESULT STDMETHODCALLTYPE ItemEnumerator::QueryInterface(REFIID iid, void** object) {
   if (!object) return E_POINTER;
   if (iid == IID_IUnknown || iid == IID_IEnumVARIANT) {
     *object = static_cast<IEnumVARIANT*>(this);
@@ -31,15 +31,15 @@ HRESULT ItemEnumerator::QueryInterface(REFIID iid, void** object) {
   return E_NOINTERFACE;
 }
 
-ULONG ItemEnumerator::AddRef() { return references_.AddRefCount(); }
+ULONG STDMETHODCALLTYPE ItemEnumerator::AddRef() { return references_.AddRefCount(); }
 
-ULONG ItemEnumerator::Release() {
+ULONG STDMETHODCALLTYPE ItemEnumerator::Release() {
   const ULONG left = references_.ReleaseCount();
   if (left == 0) delete this;
   return left;
 }
 
-HRESULT ItemEnumerator::Next(ULONG count, VARIANT* values, ULONG* fetched) {
+HRESULT STDMETHODCALLTYPE ItemEnumerator::Next(ULONG count, VARIANT* values, ULONG* fetched) {
   if (!values || (count > 1 && !fetched)) return E_POINTER;
   ULONG copied = 0;
   for (; copied < count && position_ < items_.size(); ++copied, ++position_) {
@@ -52,15 +52,15 @@ HRESULT ItemEnumerator::Next(ULONG count, VARIANT* values, ULONG* fetched) {
   return copied == count ? S_OK : S_FALSE;
 }
 
-HRESULT ItemEnumerator::Skip(ULONG count) {
+HRESULT STDMETHODCALLTYPE ItemEnumerator::Skip(ULONG count) {
   const std::size_t left = items_.size() - position_;
   position_ += count < left ? count : left;
   return count <= left ? S_OK : S_FALSE;
 }
 
-HRESULT ItemEnumerator::Reset() {
+HRESULT STDMETHODCALLTYPE ItemEnumerator::Reset() {
   position_ = 0;
   return S_OK;
 }
 
-HRESULT ItemEnumerator::Clone(IEnumVARIANT** copy) { return Create(items_, position_, copy); }
+HRESULT STDMETHODCALLTYPE ItemEnumerator::Clone(IEnumVARIANT** copy) { return Create(items_, position_, copy); }

@@ -13,13 +13,13 @@ class ItemEnumerator final : public IEnumVARIANT {
   // The enumerator holds its own reference to every item.
   static HRESULT Create(const std::vector<IDispatch*>& items, std::size_t position, IEnumVARIANT** out);
 
-  HRESULT QueryInterface(REFIID iid, void** object) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
-  HRESULT Next(ULONG count, VARIANT* values, ULONG* fetched) override;
-  HRESULT Skip(ULONG count) override;
-  HRESULT Reset() override;
-  HRESULT Clone(IEnumVARIANT** copy) override;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* values, ULONG* fetched) override;
+  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
+  HRESULT STDMETHODCALLTYPE Reset() override;
+  HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override;
 
  private:
   ItemEnumerator(const std::vector<IDispatch*>& items, std::size_t position);

@@ -37,7 +37,7 @@ class LogCollection : public ItemCollection<Interface, ItemInterface, ItemClass>
   }
 
   // Values are written unquoted: a "|" inside one shifts the cells after it.
-  HRESULT SaveTable() override {
+  HRESULT STDMETHODCALLTYPE SaveTable() override {
     return this->RewriteTable(kTable.deleteStatement, [](const ItemClass& item, tString& statement) {
       statement.Assign(kTable.insertPrefix);
       tString cell;

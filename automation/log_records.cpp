@@ -79,29 +79,29 @@ const LogTable kPlannedTestPoints{"Select * from PlannedTestPoints", "Delete * f
 
 Selection::Selection() : RecordItem(SelectionField::Count) { Field(S::Value).real = 666.0; }
 
-HRESULT Events::Add(BSTR name, BSTR irigTime, IEvent** item) {
+HRESULT STDMETHODCALLTYPE Events::Add(BSTR name, BSTR irigTime, IEvent** item) {
   return AddItem(item, [&](Event& added) { return FirstFailure({added.put_Name(name), added.put_IrigTime(irigTime)}); });
 }
 
-HRESULT Thresholds::Add(BSTR parameterName, BSTR irigTimeAtBreak, VexaThresholdLevel level, IThreshold** item) {
+HRESULT STDMETHODCALLTYPE Thresholds::Add(BSTR parameterName, BSTR irigTimeAtBreak, VexaThresholdLevel level, IThreshold** item) {
   return AddItem(item, [&](Threshold& added) {
     return FirstFailure({added.put_ParameterName(parameterName), added.put_IrigTimeAtBreak(irigTimeAtBreak),
                          added.put_Level(level)});
   });
 }
 
-HRESULT Testpoints::Add(BSTR testpoint, BSTR startTime, BSTR stopTime, ITestpoint** item) {
+HRESULT STDMETHODCALLTYPE Testpoints::Add(BSTR testpoint, BSTR startTime, BSTR stopTime, ITestpoint** item) {
   return AddItem(item, [&](Testpoint& added) {
     return FirstFailure({added.put_Testpoint(testpoint), added.put_StartTime(startTime), added.put_StopTime(stopTime)});
   });
 }
 
-HRESULT Selections::Add(BSTR parameterName, BSTR irigTime, double value, ISelection** item) {
+HRESULT STDMETHODCALLTYPE Selections::Add(BSTR parameterName, BSTR irigTime, double value, ISelection** item) {
   return AddItem(item, [&](Selection& added) {
     return FirstFailure({added.put_Parameter(parameterName), added.put_IrigTime(irigTime), added.put_Value(value)});
   });
 }
 
-HRESULT PlannedTestPoints::Add(BSTR testpoint, IPlannedTestPoint** item) {
+HRESULT STDMETHODCALLTYPE PlannedTestPoints::Add(BSTR testpoint, IPlannedTestPoint** item) {
   return AddItem(item, [&](PlannedTestPoint& added) { return added.put_Testpoint(testpoint); });
 }

@@ -176,26 +176,26 @@ extern const LogTable kPlannedTestPoints;
 
 class Events final : public LogCollection<IEvents, IEvent, Event, kEventMarkerLog> {
  public:
-  HRESULT Add(BSTR Name, BSTR IrigTime, IEvent** item) override;
+  HRESULT STDMETHODCALLTYPE Add(BSTR Name, BSTR IrigTime, IEvent** item) override;
 };
 
 class Thresholds final : public LogCollection<IThresholds, IThreshold, Threshold, kThresholdLog> {
  public:
-  HRESULT Add(BSTR ParameterName, BSTR IrigTimeAtBreak, VexaThresholdLevel Level, IThreshold** item) override;
+  HRESULT STDMETHODCALLTYPE Add(BSTR ParameterName, BSTR IrigTimeAtBreak, VexaThresholdLevel Level, IThreshold** item) override;
 };
 
 class Testpoints final : public LogCollection<ITestpoints, ITestpoint, Testpoint, kTestPointLog> {
  public:
-  HRESULT Add(BSTR Testpoint, BSTR StartTime, BSTR StopTime, ITestpoint** item) override;
+  HRESULT STDMETHODCALLTYPE Add(BSTR Testpoint, BSTR StartTime, BSTR StopTime, ITestpoint** item) override;
 };
 
 class Selections final : public LogCollection<ISelections, ISelection, Selection, kSelectionsLog> {
  public:
-  HRESULT Add(BSTR ParameterName, BSTR IrigTime, double Value, ISelection** item) override;
+  HRESULT STDMETHODCALLTYPE Add(BSTR ParameterName, BSTR IrigTime, double Value, ISelection** item) override;
 };
 
 class PlannedTestPoints final
     : public LogCollection<IPlannedTestPoints, IPlannedTestPoint, PlannedTestPoint, kPlannedTestPoints> {
  public:
-  HRESULT Add(BSTR Testpoint, IPlannedTestPoint** item) override;
+  HRESULT STDMETHODCALLTYPE Add(BSTR Testpoint, IPlannedTestPoint** item) override;
 };

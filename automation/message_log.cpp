@@ -5,14 +5,14 @@
 #include <ctime>
 #include <string>
 
+#include "platform/calendar_time.h"
+
 void MessageLog::Open(const char* path, bool deleteExisting) {
   path_ = path ? path : "";
   if (deleteExisting) std::remove(path_.c_str());
   open_ = true;
   std::time_t now = std::time(nullptr);
-  char calendar[64] = "";
-  ctime_r(&now, calendar);
-  Write("*\n* Message Log Open on: %s*", calendar);
+  Write("*\n* Message Log Open on: %s*", CalendarTime(now).c_str());
 }
 
 // Messages are formatted in full rather than cut at a fixed buffer size: a path

@@ -66,17 +66,17 @@ void ParameterDefaults::Load(tSqlQueryEngine* engine, IUnknown* owner) {
   });
 }
 
-HRESULT ParameterDefaults::Add(BSTR Name, VexaDataType Type, double SampleRate, IParameterDefault** item) {
+HRESULT STDMETHODCALLTYPE ParameterDefaults::Add(BSTR Name, VexaDataType Type, double SampleRate, IParameterDefault** item) {
   return AddItem(item, [&](ParameterDefault& added) {
     return FirstFailure({added.put_Name(Name), added.put_DataType(Type), added.put_SampleRate(SampleRate)});
   });
 }
 
-HRESULT ParameterDefaults::get_SetName(BSTR* name) { return GetTextField(setName_, false, name); }
+HRESULT STDMETHODCALLTYPE ParameterDefaults::get_SetName(BSTR* name) { return GetTextField(setName_, false, name); }
 
 // Rewrites the set's rows only: other sets keep theirs. The set name is matched
 // by the where clause, so letter case and wildcards in it reach further.
-HRESULT ParameterDefaults::SaveTable() {
+HRESULT STDMETHODCALLTYPE ParameterDefaults::SaveTable() {
   if (setName_.IsEmpty()) return E_POINTER;
   tString deleteStatement;
   deleteStatement.Format("Delete * from ParameterDefaults where ParameterDefaults = '%s'", setName_.c_str());

@@ -77,14 +77,14 @@ struct IParameterDefault : IDispatch {
 struct IParameterDefaults : IDispatch {
   static constexpr const IID* kIid = &IID_IParameterDefaults;
   static const DispatchTable kDispatch;
-  virtual HRESULT get_Count(LONG* count) = 0;
-  virtual HRESULT get__NewEnum(IUnknown** enumerator) = 0;
-  virtual HRESULT Add(BSTR Name, VexaDataType Type, double SampleRate, IParameterDefault** item) = 0;
-  virtual HRESULT Remove(VARIANT IndexOrName) = 0;
-  virtual HRESULT RemoveAll() = 0;
-  virtual HRESULT Item(VARIANT IndexOrName, IParameterDefault** item) = 0;
-  virtual HRESULT get_SetName(BSTR* name) = 0;
-  virtual HRESULT SaveTable() = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Count(LONG* count) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** enumerator) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Add(BSTR Name, VexaDataType Type, double SampleRate, IParameterDefault** item) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Remove(VARIANT IndexOrName) = 0;
+  virtual HRESULT STDMETHODCALLTYPE RemoveAll() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Item(VARIANT IndexOrName, IParameterDefault** item) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_SetName(BSTR* name) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SaveTable() = 0;
 };
 
 namespace ParameterDefaultField {
@@ -118,9 +118,9 @@ class ParameterDefaults final : public ItemCollection<IParameterDefaults, IParam
   // Reads the set's rows; `owner` is kept alive while the collection lives.
   void Load(tSqlQueryEngine* engine, IUnknown* owner);
 
-  HRESULT Add(BSTR Name, VexaDataType Type, double SampleRate, IParameterDefault** item) override;
-  HRESULT get_SetName(BSTR* name) override;
-  HRESULT SaveTable() override;
+  HRESULT STDMETHODCALLTYPE Add(BSTR Name, VexaDataType Type, double SampleRate, IParameterDefault** item) override;
+  HRESULT STDMETHODCALLTYPE get_SetName(BSTR* name) override;
+  HRESULT STDMETHODCALLTYPE SaveTable() override;
 
   // The statement that SaveTable runs to write `item`; false for an item that
   // is not written (marked Delete, or without a name).

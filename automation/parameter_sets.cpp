@@ -12,7 +12,7 @@ constexpr auto kParameterSetsMembers = CollectionMembers<IParameterSets>();
 const DispatchTable IParameterSet::kDispatch{kParameterSetMembers};
 const DispatchTable IParameterSets::kDispatch{kParameterSetsMembers};
 
-HRESULT ParameterSet::get_ParameterDefaults(IParameterDefaults** defaults) {
+HRESULT STDMETHODCALLTYPE ParameterSet::get_ParameterDefaults(IParameterDefaults** defaults) {
   if (!defaults || !binding_.Engine()) return E_POINTER;
   ParameterDefaults* collection = NewObject<ParameterDefaults>();
   if (!collection) return E_OUTOFMEMORY;
@@ -36,14 +36,14 @@ void ParameterSets::Load(tSqlQueryEngine* engine, IUnknown* owner) {
   });
 }
 
-HRESULT ParameterSets::Add(BSTR setName, BSTR group, VARIANT_BOOL isActive, IParameterSet** item) {
+HRESULT STDMETHODCALLTYPE ParameterSets::Add(BSTR setName, BSTR group, VARIANT_BOOL isActive, IParameterSet** item) {
   return AddItem(item, [&](ParameterSet& added) {
     return FirstFailure({added.put_SetName(setName), added.put_Group(group), added.put_IsActive(isActive)});
   });
 }
 
 // Only the sets themselves: their parameter defaults stay under the names they had.
-HRESULT ParameterSets::SaveTable() {
+HRESULT STDMETHODCALLTYPE ParameterSets::SaveTable() {
   return RewriteTable("Delete * from ParameterDefaultsState", [](const ParameterSet& set, tString& statement) {
     const tString& name = set.Field(F::SetName).text;
     if (name.IsEmpty()) return false;

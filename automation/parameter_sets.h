@@ -16,7 +16,7 @@ struct IParameterSet : IDispatch {
   static constexpr const IID* kIid = &IID_IParameterSet;
   static const DispatchTable kDispatch;
   VEXA_PARAMETER_SET_PROPERTIES(VEXA_PURE_PROPERTY, )
-  virtual HRESULT get_ParameterDefaults(IParameterDefaults** defaults) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_ParameterDefaults(IParameterDefaults** defaults) = 0;
 };
 
 struct IParameterSets : IDispatch {
@@ -34,7 +34,7 @@ class ParameterSet final : public RecordItem<IParameterSet> {
   ParameterSet() : RecordItem(ParameterSetField::Count) {}
   VEXA_PARAMETER_SET_PROPERTIES(VEXA_PROPERTY_OVERRIDE, ParameterSetField)
   // A set that no collection has handed out has no engine and fails with E_POINTER.
-  HRESULT get_ParameterDefaults(IParameterDefaults** defaults) override;
+  HRESULT STDMETHODCALLTYPE get_ParameterDefaults(IParameterDefaults** defaults) override;
 
   // The engine through which the set reads its defaults; `owner` is kept alive.
   void Bind(tSqlQueryEngine* engine, IUnknown* owner) { binding_.Bind(engine, owner); }
@@ -48,8 +48,8 @@ class ParameterSets final : public ItemCollection<IParameterSets, IParameterSet,
   // Reads every set; `owner` is kept alive while the collection lives.
   void Load(tSqlQueryEngine* engine, IUnknown* owner);
 
-  HRESULT Add(BSTR SetName, BSTR Group, VARIANT_BOOL IsActive, IParameterSet** item) override;
-  HRESULT SaveTable() override;
+  HRESULT STDMETHODCALLTYPE Add(BSTR SetName, BSTR Group, VARIANT_BOOL IsActive, IParameterSet** item) override;
+  HRESULT STDMETHODCALLTYPE SaveTable() override;
 
  private:
   int FindByName(const OLECHAR* name) const override;

@@ -14,12 +14,12 @@
 #include "store/tstring.h"
 
 #define VEXA_PURE_PROPERTY(C, id, name, type)        \
-  virtual HRESULT get_##name(type* value) = 0; \
-  virtual HRESULT put_##name(type value) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_##name(type* value) = 0; \
+  virtual HRESULT STDMETHODCALLTYPE put_##name(type value) = 0;
 #define VEXA_FIELD_INDEX(C, id, name, type) name,
 #define VEXA_PROPERTY_OVERRIDE(C, id, name, type)                             \
-  HRESULT get_##name(type* value) override { return Get(C::name, value); } \
-  HRESULT put_##name(type value) override { return Put(C::name, value); }
+  HRESULT STDMETHODCALLTYPE get_##name(type* value) override { return Get(C::name, value); } \
+  HRESULT STDMETHODCALLTYPE put_##name(type value) override { return Put(C::name, value); }
 
 struct FieldValue {
   tString text;      // text properties

@@ -50,7 +50,7 @@ VexaConfig* VexaConfig::CreateInstance() { return NewObject<VexaConfig>(); }
 
 VexaConfig::VexaConfig() : engine_(nullptr) { activeParameterSet_.Assign("ParameterSet1"); }
 
-HRESULT VexaConfig::QueryInterface(REFIID iid, void** object) {
+HRESULT STDMETHODCALLTYPE VexaConfig::QueryInterface(REFIID iid, void** object) {
   if (object && iid == IID_ISupportErrorInfo) {
     *object = static_cast<ISupportErrorInfo*>(this);
     AddRef();
@@ -59,9 +59,9 @@ HRESULT VexaConfig::QueryInterface(REFIID iid, void** object) {
   return DispatchObject::QueryInterface(iid, object);
 }
 
-HRESULT VexaConfig::InterfaceSupportsErrorInfo(REFIID iid) { return iid == IID_IVexaConfig ? S_OK : S_FALSE; }
+HRESULT STDMETHODCALLTYPE VexaConfig::InterfaceSupportsErrorInfo(REFIID iid) { return iid == IID_IVexaConfig ? S_OK : S_FALSE; }
 
-HRESULT VexaConfig::Open(BSTR pathAndName, VARIANT_BOOL createBackupFile) {
+HRESULT STDMETHODCALLTYPE VexaConfig::Open(BSTR pathAndName, VARIANT_BOOL createBackupFile) {
   return OpenPath(Narrow(pathAndName).c_str(), IsTrue(createBackupFile));
 }
 
@@ -109,7 +109,7 @@ HRESULT VexaConfig::SelectActiveParameterSet() {
   return FAILED(hr) ? hr : S_OK;
 }
 
-HRESULT VexaConfig::Save() {
+HRESULT STDMETHODCALLTYPE VexaConfig::Save() {
   if (!opened_) {
     log_.Write("Save: Called but configuration file was never opened");
     return S_OK;
@@ -124,7 +124,7 @@ HRESULT VexaConfig::Save() {
 
 // The configuration source keeps its tree after a close, so that statements
 // still see the closed file until the next load.
-HRESULT VexaConfig::Close(VARIANT_BOOL withSave) {
+HRESULT STDMETHODCALLTYPE VexaConfig::Close(VARIANT_BOOL withSave) {
   if (!opened_) {
     log_.Write("Close: Called but configuration file was never opened");
     return S_OK;
@@ -140,7 +140,7 @@ HRESULT VexaConfig::Close(VARIANT_BOOL withSave) {
   return S_OK;
 }
 
-HRESULT VexaConfig::Create(BSTR pathAndName, VARIANT_BOOL openAfterCreate) {
+HRESULT STDMETHODCALLTYPE VexaConfig::Create(BSTR pathAndName, VARIANT_BOOL openAfterCreate) {
   const tString path = Narrow(pathAndName);
   if (!::VersionName(version_)) {
     log_.Write("Create: Unknown Version Number: ( %d )", static_cast<int>(version_));
@@ -169,7 +169,7 @@ HRESULT VexaConfig::WriteTemplate(const char* path) {
   return S_OK;
 }
 
-HRESULT VexaConfig::get_VersionFromFile(BSTR fileName, BSTR* version) {
+HRESULT STDMETHODCALLTYPE VexaConfig::get_VersionFromFile(BSTR fileName, BSTR* version) {
   if (!version) return E_POINTER;
   const tString path = Narrow(fileName);
   std::FILE* file = std::fopen(path.c_str(), "r");
@@ -193,24 +193,24 @@ HRESULT VexaConfig::get_VersionFromFile(BSTR fileName, BSTR* version) {
   return *version ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT VexaConfig::get_Version(LONG* version) {
+HRESULT STDMETHODCALLTYPE VexaConfig::get_Version(LONG* version) {
   if (!version) return E_POINTER;
   *version = version_;
   return S_OK;
 }
 
 // Stored as given; Create checks it.
-HRESULT VexaConfig::put_Version(LONG version) {
+HRESULT STDMETHODCALLTYPE VexaConfig::put_Version(LONG version) {
   version_ = version;
   return S_OK;
 }
 
-HRESULT VexaConfig::OpenMessageLog(BSTR nameAndPath, VARIANT_BOOL deleteExistingLog) {
+HRESULT STDMETHODCALLTYPE VexaConfig::OpenMessageLog(BSTR nameAndPath, VARIANT_BOOL deleteExistingLog) {
   log_.Open(Narrow(nameAndPath).c_str(), IsTrue(deleteExistingLog));
   return S_OK;
 }
 
-HRESULT VexaConfig::Query(BSTR query, VARIANT* results) {
+HRESULT STDMETHODCALLTYPE VexaConfig::Query(BSTR query, VARIANT* results) {
   ResultSet rows;
   const tString statement = Narrow(query);
   HRESULT hr = engine_.Query(statement.c_str(), &rows, '|');
@@ -258,14 +258,14 @@ HRESULT VexaConfig::LoadCollection(Interface** out) {
   return hr;
 }
 
-HRESULT VexaConfig::get_ParameterSets(IParameterSets** sets) { return LoadCollection<ParameterSets>(sets); }
-HRESULT VexaConfig::get_ParameterDefaults(IParameterDefaults** defaults) {
+HRESULT STDMETHODCALLTYPE VexaConfig::get_ParameterSets(IParameterSets** sets) { return LoadCollection<ParameterSets>(sets); }
+HRESULT STDMETHODCALLTYPE VexaConfig::get_ParameterDefaults(IParameterDefaults** defaults) {
   return LoadCollection<ParameterDefaults>(defaults);
 }
-HRESULT VexaConfig::get_Events(IEvents** events) { return LoadCollection<Events>(events); }
-HRESULT VexaConfig::get_Thresholds(IThresholds** thresholds) { return LoadCollection<Thresholds>(thresholds); }
-HRESULT VexaConfig::get_Testpoints(ITestpoints** testpoints) { return LoadCollection<Testpoints>(testpoints); }
-HRESULT VexaConfig::get_Selections(ISelections** selections) { return LoadCollection<Selections>(selections); }
-HRESULT VexaConfig::get_PlannedTestPoints(IPlannedTestPoints** plannedTestPoints) {
+HRESULT STDMETHODCALLTYPE VexaConfig::get_Events(IEvents** events) { return LoadCollection<Events>(events); }
+HRESULT STDMETHODCALLTYPE VexaConfig::get_Thresholds(IThresholds** thresholds) { return LoadCollection<Thresholds>(thresholds); }
+HRESULT STDMETHODCALLTYPE VexaConfig::get_Testpoints(ITestpoints** testpoints) { return LoadCollection<Testpoints>(testpoints); }
+HRESULT STDMETHODCALLTYPE VexaConfig::get_Selections(ISelections** selections) { return LoadCollection<Selections>(selections); }
+HRESULT STDMETHODCALLTYPE VexaConfig::get_PlannedTestPoints(IPlannedTestPoints** plannedTestPoints) {
   return LoadCollection<PlannedTestPoints>(plannedTestPoints);
 }

@@ -16,22 +16,22 @@
 struct IVexaConfig : IDispatch {
   static constexpr const IID* kIid = &IID_IVexaConfig;
   static const DispatchTable kDispatch;
-  virtual HRESULT Open(BSTR PathAndName, VARIANT_BOOL CreateBackupFile = VARIANT_TRUE) = 0;
-  virtual HRESULT Create(BSTR PathAndName, VARIANT_BOOL OpenAfterCreate) = 0;
-  virtual HRESULT Save() = 0;
-  virtual HRESULT Close(VARIANT_BOOL WithSave = VARIANT_TRUE) = 0;
-  virtual HRESULT get_VersionFromFile(BSTR FileName, BSTR* Version) = 0;
-  virtual HRESULT get_Version(LONG* Version) = 0;
-  virtual HRESULT put_Version(LONG Version) = 0;
-  virtual HRESULT OpenMessageLog(BSTR NameAndPath, VARIANT_BOOL DeleteExistingLog = VARIANT_TRUE) = 0;
-  virtual HRESULT get_ParameterSets(IParameterSets** sets) = 0;
-  virtual HRESULT get_ParameterDefaults(IParameterDefaults** defaults) = 0;
-  virtual HRESULT get_Events(IEvents** events) = 0;
-  virtual HRESULT get_Thresholds(IThresholds** thresholds) = 0;
-  virtual HRESULT get_Testpoints(ITestpoints** testpoints) = 0;
-  virtual HRESULT get_Selections(ISelections** selections) = 0;
-  virtual HRESULT get_PlannedTestPoints(IPlannedTestPoints** plannedTestPoints) = 0;
-  virtual HRESULT Query(BSTR query, VARIANT* results) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Open(BSTR PathAndName, VARIANT_BOOL CreateBackupFile = VARIANT_TRUE) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Create(BSTR PathAndName, VARIANT_BOOL OpenAfterCreate) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Save() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Close(VARIANT_BOOL WithSave = VARIANT_TRUE) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_VersionFromFile(BSTR FileName, BSTR* Version) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Version(LONG* Version) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_Version(LONG Version) = 0;
+  virtual HRESULT STDMETHODCALLTYPE OpenMessageLog(BSTR NameAndPath, VARIANT_BOOL DeleteExistingLog = VARIANT_TRUE) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_ParameterSets(IParameterSets** sets) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_ParameterDefaults(IParameterDefaults** defaults) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Events(IEvents** events) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Thresholds(IThresholds** thresholds) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Testpoints(ITestpoints** testpoints) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Selections(ISelections** selections) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_PlannedTestPoints(IPlannedTestPoints** plannedTestPoints) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Query(BSTR query, VARIANT* results) = 0;
 };
 
 // Failures reach the caller as status codes only; the object never sets error
@@ -42,34 +42,34 @@ class VexaConfig final : public DispatchObject<IVexaConfig>, public ISupportErro
   // A new object with one reference, owned by the caller.
   static VexaConfig* CreateInstance();
 
-  HRESULT QueryInterface(REFIID iid, void** object) override;
-  ULONG AddRef() override { return DispatchObject::AddRef(); }
-  ULONG Release() override { return DispatchObject::Release(); }
-  HRESULT InterfaceSupportsErrorInfo(REFIID iid) override;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return DispatchObject::AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return DispatchObject::Release(); }
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
 
-  HRESULT Open(BSTR pathAndName, VARIANT_BOOL createBackupFile = VARIANT_TRUE) override;
-  HRESULT Create(BSTR pathAndName, VARIANT_BOOL openAfterCreate) override;
-  HRESULT Save() override;
-  HRESULT Close(VARIANT_BOOL withSave = VARIANT_TRUE) override;
-  HRESULT get_VersionFromFile(BSTR fileName, BSTR* version) override;
-  HRESULT get_Version(LONG* version) override;
-  HRESULT put_Version(LONG version) override;
-  HRESULT OpenMessageLog(BSTR nameAndPath, VARIANT_BOOL deleteExistingLog = VARIANT_TRUE) override;
+  HRESULT STDMETHODCALLTYPE Open(BSTR pathAndName, VARIANT_BOOL createBackupFile = VARIANT_TRUE) override;
+  HRESULT STDMETHODCALLTYPE Create(BSTR pathAndName, VARIANT_BOOL openAfterCreate) override;
+  HRESULT STDMETHODCALLTYPE Save() override;
+  HRESULT STDMETHODCALLTYPE Close(VARIANT_BOOL withSave = VARIANT_TRUE) override;
+  HRESULT STDMETHODCALLTYPE get_VersionFromFile(BSTR fileName, BSTR* version) override;
+  HRESULT STDMETHODCALLTYPE get_Version(LONG* version) override;
+  HRESULT STDMETHODCALLTYPE put_Version(LONG version) override;
+  HRESULT STDMETHODCALLTYPE OpenMessageLog(BSTR nameAndPath, VARIANT_BOOL deleteExistingLog = VARIANT_TRUE) override;
   // The rows of a select as an array of strings (cells joined by "|"); the
   // variant is left untouched when there is no row.
-  HRESULT Query(BSTR query, VARIANT* results) override;
+  HRESULT STDMETHODCALLTYPE Query(BSTR query, VARIANT* results) override;
 
   // Each read makes a new collection, loaded from its table through this
   // object's engine. The collection holds a reference to this object, so the
   // engine lives as long as the collection. Nothing open: E_POINTER.
-  HRESULT get_ParameterSets(IParameterSets** sets) override;
+  HRESULT STDMETHODCALLTYPE get_ParameterSets(IParameterSets** sets) override;
   // The defaults of the active parameter set.
-  HRESULT get_ParameterDefaults(IParameterDefaults** defaults) override;
-  HRESULT get_Events(IEvents** events) override;
-  HRESULT get_Thresholds(IThresholds** thresholds) override;
-  HRESULT get_Testpoints(ITestpoints** testpoints) override;
-  HRESULT get_Selections(ISelections** selections) override;
-  HRESULT get_PlannedTestPoints(IPlannedTestPoints** plannedTestPoints) override;
+  HRESULT STDMETHODCALLTYPE get_ParameterDefaults(IParameterDefaults** defaults) override;
+  HRESULT STDMETHODCALLTYPE get_Events(IEvents** events) override;
+  HRESULT STDMETHODCALLTYPE get_Thresholds(IThresholds** thresholds) override;
+  HRESULT STDMETHODCALLTYPE get_Testpoints(ITestpoints** testpoints) override;
+  HRESULT STDMETHODCALLTYPE get_Selections(ISelections** selections) override;
+  HRESULT STDMETHODCALLTYPE get_PlannedTestPoints(IPlannedTestPoints** plannedTestPoints) override;
 
   // For the collections and the command-line tool.
   tSqlQueryEngine& Engine() { return engine_; }

@@ -3,6 +3,9 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/hresult.h"
+
+#ifndef _WIN32
 using OLECHAR = wchar_t;
 using BSTR = OLECHAR*;
 
@@ -10,3 +13,4 @@ BSTR SysAllocString(const OLECHAR* text);
 BSTR SysAllocStringLen(const OLECHAR* text, unsigned length);  // null text: zero-filled
 void SysFreeString(BSTR text);
 unsigned SysStringLen(BSTR text);
+#endif

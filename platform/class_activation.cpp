@@ -30,14 +30,14 @@ void LoadInprocServer(const std::wstring& path, GetClassObjectEntry getClassObje
   LoadedModules()[path] = getClassObject;
 }
 
-HRESULT CLSIDFromProgID(const std::wstring& progId, CLSID* clsid) {
+HRESULT ClassIdFromProgramId(const std::wstring& progId, CLSID* clsid) {
   if (!clsid) return E_POINTER;
   std::wstring text;
   if (progId.empty() || FAILED(RegistryQueryValue(progId + L"\\CLSID", L"", text))) return CO_E_CLASSSTRING;
   return GuidFromString(text, clsid);
 }
 
-HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, REFIID iid, void** object) {
+HRESULT CreateRegisteredInstance(REFCLSID clsid, IUnknown* outer, REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
   std::wstring path;

@@ -3,15 +3,17 @@
 #pragma once
 #include "platform/unknown.h"
 
+#ifndef _WIN32
 // {00000001-0000-0000-C000-000000000046}
 constexpr IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 struct IClassFactory : IUnknown {
   // A new instance answering `iid`; `outer` is the aggregating object, if any.
-  virtual HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) = 0;
-  // Locks (true) or unlocks (false) the module in memory.
-  virtual HRESULT LockServer(bool lock) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) = 0;
+  // Locks (TRUE) or unlocks (FALSE) the module in memory.
+  virtual HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) = 0;
 
  protected:
   ~IClassFactory() = default;
 };
+#endif

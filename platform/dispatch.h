@@ -4,6 +4,7 @@
 
 #include "platform/variant.h"
 
+#ifndef _WIN32
 using DISPID = std::int32_t;
 using LCID = std::uint32_t;
 
@@ -38,12 +39,13 @@ constexpr IID IID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 struct ITypeInfo;
 
 struct IDispatch : IUnknown {
-  virtual HRESULT GetTypeInfoCount(unsigned* count) = 0;
-  virtual HRESULT GetTypeInfo(unsigned index, LCID locale, ITypeInfo** info) = 0;
-  virtual HRESULT GetIDsOfNames(REFIID iid, OLECHAR** names, unsigned count, LCID locale, DISPID* ids) = 0;
-  virtual HRESULT Invoke(DISPID member, REFIID iid, LCID locale, std::uint16_t flags, DISPPARAMS* params,
+  virtual HRESULT STDMETHODCALLTYPE GetTypeInfoCount(unsigned* count) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetTypeInfo(unsigned index, LCID locale, ITypeInfo** info) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, OLECHAR** names, unsigned count, LCID locale, DISPID* ids) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID iid, LCID locale, std::uint16_t flags, DISPPARAMS* params,
                          VARIANT* result, EXCEPINFO* exception, unsigned* argumentError) = 0;
 
  protected:
   ~IDispatch() = default;
 };
+#endif

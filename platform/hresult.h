@@ -1,8 +1,13 @@
-// Status codes of the component runtime: 32-bit HRESULT values and their names.
+// Status codes of the component runtime: 32-bit HRESULT values and their names,
+// the calling convention of interface methods and BOOL. Windows gives them; the
+// stand-ins keep the same names and values.
 #pragma once
 #include <cstdint>
 #include <string>
 
+#ifdef _WIN32
+#include "platform/windows_sdk.h"
+#else
 using HRESULT = std::int32_t;
 using ULONG = std::uint32_t;
 using DWORD = std::uint32_t;
@@ -38,6 +43,16 @@ constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000Eu);
 
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+
+// Interface methods and exported entry points carry the platform's calling
+// convention; there is only one here.
+#define STDMETHODCALLTYPE
+#define STDAPICALLTYPE
+#define STDAPI extern "C" HRESULT STDAPICALLTYPE
+using BOOL = int;
+constexpr BOOL TRUE = 1;
+constexpr BOOL FALSE = 0;
+#endif
 
 // "E_FAIL (0x80004005)"; unknown codes give only the hexadecimal part.
 std::string DescribeHResult(HRESULT hr);

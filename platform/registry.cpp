@@ -9,13 +9,14 @@
 #include <mutex>
 
 #include "platform/text_conversion.h"
+#include "platform/wide_compare.h"
 
 namespace {
 constexpr const char* kHeader = "Windows Registry Editor Version 5.00";
 constexpr const wchar_t* kRoot = L"HKEY_CLASSES_ROOT";
 
 struct IgnoringCase {
-  bool operator()(const std::wstring& a, const std::wstring& b) const { return wcscasecmp(a.c_str(), b.c_str()) < 0; }
+  bool operator()(const std::wstring& a, const std::wstring& b) const { return CompareWideIgnoringCase(a.c_str(), b.c_str()) < 0; }
 };
 using Values = std::map<std::wstring, std::wstring, IgnoringCase>;
 // Every key by its full path. A parent's path sorts before its children's, so
@@ -40,7 +41,7 @@ std::string& FilePath() {
 
 bool IsBelow(const std::wstring& path, const std::wstring& key) {
   return key.empty() || (path.size() > key.size() && path[key.size()] == L'\\' &&
-                         wcsncasecmp(path.c_str(), key.c_str(), key.size()) == 0);
+                         CompareWideIgnoringCase(path.c_str(), key.c_str(), key.size()) == 0);
 }
 
 std::string Quoted(const std::wstring& text) {
@@ -88,7 +89,7 @@ HRESULT Load(Keys& keys) {
     std::wstring name, value;
     if (line.front() == L'[' && line.back() == L']') {
       const std::wstring path = line.substr(1, line.size() - 2);
-      if (wcsncasecmp(path.c_str(), rootPrefix.c_str(), rootPrefix.size()) != 0) return REGDB_E_READREGDB;
+      if (CompareWideIgnoringCase(path.c_str(), rootPrefix.c_str(), rootPrefix.size()) != 0) return REGDB_E_READREGDB;
       current = &keys[path.substr(rootPrefix.size())];
     } else if (current && ReadValue(line, name, value)) {
       (*current)[name] = value;
@@ -200,7 +201,7 @@ HRESULT RegistryDeleteTree(const std::wstring& key) {
   return Update([&](Keys& keys) {
     const size_t before = keys.size();
     for (auto entry = keys.begin(); entry != keys.end();) {
-      if (IsBelow(entry->first, key) || wcscasecmp(entry->first.c_str(), key.c_str()) == 0) entry = keys.erase(entry);
+      if (IsBelow(entry->first, key) || CompareWideIgnoringCase(entry->first.c_str(), key.c_str()) == 0) entry = keys.erase(entry);
       else ++entry;
     }
     return keys.size() == before ? S_FALSE : S_OK;

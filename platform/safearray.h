@@ -4,6 +4,7 @@
 
 #include "platform/variant.h"
 
+#ifndef _WIN32
 struct SAFEARRAYBOUND {
   std::uint32_t cElements;
   LONG lLbound;
@@ -34,3 +35,4 @@ HRESULT SafeArrayGetVartype(SAFEARRAY* array, VARTYPE* vt);
 HRESULT SafeArrayGetElement(SAFEARRAY* array, const LONG* index, void* element);
 HRESULT SafeArrayPutElement(SAFEARRAY* array, const LONG* index, const void* element);
 HRESULT SafeArrayCopy(SAFEARRAY* source, SAFEARRAY** copy);
+#endif

@@ -1,5 +1,6 @@
 #include "platform/trace.h"
 
+#include "platform/debug_output.h"
 #include "platform/text_conversion.h"
 
 #include <cstdarg>
@@ -21,13 +22,8 @@ TraceSink& Sink() {
   return sink;
 }
 
-bool TraceToStderr() {
-  static const bool enabled = std::getenv("VEXA_TRACE") != nullptr;
-  return enabled;
-}
-
 void Emit(const std::string& text) {
-  if (TraceToStderr()) std::fputs(text.c_str(), stderr);
+  WriteDebugOutput(text);
   std::lock_guard<std::mutex> lock(SinkMutex());
   if (Sink()) Sink()(text);
 }

@@ -6,6 +6,7 @@
 
 #include "platform/hresult.h"
 
+#ifndef _WIN32
 struct GUID {
   std::uint32_t Data1;
   std::uint16_t Data2;
@@ -23,13 +24,14 @@ inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
 constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 struct IUnknown {
-  virtual HRESULT QueryInterface(REFIID iid, void** object) = 0;
-  virtual ULONG AddRef() = 0;
-  virtual ULONG Release() = 0;
+  virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) = 0;
+  virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
+  virtual ULONG STDMETHODCALLTYPE Release() = 0;
 
  protected:
   ~IUnknown() = default;
 };
+#endif
 
 // Reference count shared by the objects of this module; the object deletes itself
 // when the count reaches zero.

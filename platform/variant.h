@@ -7,6 +7,7 @@
 #include "platform/hresult.h"
 #include "platform/unknown.h"
 
+#ifndef _WIN32
 struct IDispatch;
 struct SAFEARRAY;
 
@@ -16,6 +17,8 @@ using LONG = std::int32_t;
 using OLE_COLOR = std::uint32_t;
 
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
+// VariantChangeType: booleans become "True" and "False" instead of "-1" and "0".
+constexpr unsigned short VARIANT_ALPHABOOL = 0x2;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 
 enum : VARTYPE {
@@ -74,9 +77,10 @@ void VariantInit(VARIANT* variant);
 // Frees what the variant owns (string, interface reference, array) and empties it.
 HRESULT VariantClear(VARIANT* variant);
 // Deep copy: strings and arrays are duplicated, interfaces gain a reference.
-HRESULT VariantCopy(VARIANT* destination, const VARIANT* source);
+HRESULT VariantCopy(VARIANT* destination, VARIANT* source);
 // Converts numbers, booleans and strings among VT_I2, VT_I4, VT_UI4, VT_R8,
 // VT_BOOL and VT_BSTR; a by-reference source is read through its reference.
 // DISP_E_TYPEMISMATCH when the value has no such form, DISP_E_OVERFLOW when it
 // does not fit. Destination and source may be the same variant.
-HRESULT VariantChangeType(VARIANT* destination, const VARIANT* source, unsigned short flags, VARTYPE type);
+HRESULT VariantChangeType(VARIANT* destination, VARIANT* source, unsigned short flags, VARTYPE type);
+#endif

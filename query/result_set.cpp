@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <cctype>
+#include <cstdint>
 
 namespace {
 std::string_view TrimmedView(const tString& text) {
@@ -15,9 +16,9 @@ std::string_view TrimmedView(const tString& text) {
 }  // namespace
 
 size_t ResultSet::EquivalentHash::operator()(std::string_view text) const {
-  size_t hash = 14695981039346656037u;
+  std::uint64_t hash = 14695981039346656037u;
   for (char c : text) hash = (hash ^ static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(c)))) * 1099511628211u;
-  return hash;
+  return static_cast<size_t>(hash);
 }
 
 bool ResultSet::EquivalentEqual::operator()(std::string_view a, std::string_view b) const {

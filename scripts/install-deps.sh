@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
-# Optional arguments add the packages of one more job: fuzz, bench.
+# Optional arguments add the packages of one more job: fuzz, bench, windows.
 set -euo pipefail
 packages=(g++ cmake make pkg-config libzip-dev libgtest-dev libbenchmark-dev)
 for job in "$@"; do
   case "$job" in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     bench) packages+=(libsqlite3-dev valgrind) ;;
+    windows) packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
+                        wine wine64 wine32:i386 libwine-dev dpkg-dev) ;;
     *) echo "install-deps.sh: unknown job $job" >&2; exit 2 ;;
   esac
 done
@@ -18,5 +20,10 @@ done
 echo "installing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+# The 32-bit Wine needs the i386 architecture; libzip's Windows build needs
+# Debian's source package.
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+fi
 "${sudo_cmd[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"

@@ -10,7 +10,7 @@ ClassFactory* ClassFactory::Create(const ClassEntry& entry) {
   return factory;
 }
 
-HRESULT ClassFactory::QueryInterface(REFIID iid, void** object) {
+HRESULT STDMETHODCALLTYPE ClassFactory::QueryInterface(REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
   if (iid != IID_IUnknown && iid != IID_IClassFactory) return E_NOINTERFACE;
@@ -20,20 +20,20 @@ HRESULT ClassFactory::QueryInterface(REFIID iid, void** object) {
 }
 
 // A class object is no instance: it does not hold the module, only LockServer does.
-ULONG ClassFactory::Release() {
+ULONG STDMETHODCALLTYPE ClassFactory::Release() {
   const ULONG left = ReleaseCount();
   if (left == 0) delete this;
   return left;
 }
 
-HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) {
+HRESULT STDMETHODCALLTYPE ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
   if (outer) return CLASS_E_NOAGGREGATION;
   return entry_.create(iid, object);
 }
 
-HRESULT ClassFactory::LockServer(bool lock) {
+HRESULT STDMETHODCALLTYPE ClassFactory::LockServer(BOOL lock) {
   if (lock) ModuleLock::Lock();
   else ModuleLock::Unlock();
   return S_OK;

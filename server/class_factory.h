@@ -8,14 +8,14 @@ class ClassFactory final : public IClassFactory, private RefCounted {
   // A new class object with one reference for the caller; null when memory runs out.
   static ClassFactory* Create(const ClassEntry& entry);
 
-  HRESULT QueryInterface(REFIID iid, void** object) override;
-  ULONG AddRef() override { return AddRefCount(); }
-  ULONG Release() override;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return AddRefCount(); }
+  ULONG STDMETHODCALLTYPE Release() override;
 
   // Aggregation is not supported: CLASS_E_NOAGGREGATION when `outer` is given.
-  HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
   // Server locks count in the module lock as live objects do.
-  HRESULT LockServer(bool lock) override;
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
  private:
   explicit ClassFactory(const ClassEntry& entry) : entry_(entry) {}

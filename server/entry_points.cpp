@@ -12,7 +12,7 @@ namespace {
 std::wstring ModulePath() { return WideFromNarrow(ExecutablePath().c_str()); }
 }  // namespace
 
-HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
   const ClassEntry* entry = FindClass(clsid);
@@ -24,16 +24,16 @@ HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
   return hr;
 }
 
-HRESULT DllCanUnloadNow() { return ModuleLock::Count() == 0 ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() { return ModuleLock::Count() == 0 ? S_OK : S_FALSE; }
 
-HRESULT DllRegisterServer() {
+STDAPI DllRegisterServer() {
   const std::wstring modulePath = ModulePath();
   for (const ClassEntry& entry : kObjectMap)
     if (HRESULT hr = RegisterClassEntries(entry, modulePath); FAILED(hr)) return hr;
   return RegisterTypeLibrary(modulePath);
 }
 
-HRESULT DllUnregisterServer() {
+STDAPI DllUnregisterServer() {
   for (const ClassEntry& entry : kObjectMap)
     if (HRESULT hr = UnregisterClassEntries(entry); FAILED(hr)) return hr;
   return UnregisterTypeLibrary();

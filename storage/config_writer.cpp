@@ -1,12 +1,9 @@
 // Writing the tree back: plain text, or the member "VEXA/pfConfig" of an archive.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/file_replacement.h"
 #include "platform/trace.h"
 #include "storage/config_source.h"
 #include "storage/file_path.h"
@@ -114,25 +111,15 @@ HRESULT SaveArchive(tAtrribute* root, const char* path) {
 // Written beside the target and renamed over it, so that a failed save leaves
 // the previous file as it was.
 HRESULT SavePlainText(tAtrribute* root, const char* path) {
-  std::string temporary = std::string(path) + ".saving-XXXXXX";
-  const int descriptor = mkstemp(temporary.data());
-  if (descriptor < 0) return E_FAIL;
-  struct stat existing;
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(descriptor, stat(path, &existing) == 0 ? existing.st_mode & 07777 : 0666 & ~mask);
-  std::FILE* file = fdopen(descriptor, "wb");
-  if (!file) {
-    close(descriptor);
-    unlink(temporary.c_str());
-    return E_FAIL;
-  }
+  std::string temporary;
+  std::FILE* file = CreateFileBeside(path, temporary);
+  if (!file) return E_FAIL;
   std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
   FileSink sink(file);
-  bool written = WriteNode(root, sink) && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+  bool written = WriteNode(root, sink) && FlushToDisk(file);
   written = std::fclose(file) == 0 && written;
-  if (!written || std::rename(temporary.c_str(), path) != 0) {
-    unlink(temporary.c_str());
+  if (!written || !ReplaceFileWith(temporary.c_str(), path)) {
+    std::remove(temporary.c_str());
     return E_FAIL;
   }
   return S_OK;
@@ -145,8 +132,7 @@ HRESULT tConfigSource::SaveToFile(const char* path) {
   if (!*path) return E_FAIL;
   // A read-only file stays as it is, even where its folder would allow it to be
   // replaced (and for a user whom no permission stops).
-  struct stat existing;
-  if (stat(path, &existing) == 0 && (access(path, W_OK) != 0 || !(existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))) {
+  if (IsReadOnlyFile(path)) {
     DebugTrace("tConfigSource::SaveToFile, %s is read-only\n", path);
     return E_FAIL;
   }

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <new>
 #include <string>
+#include <system_error>
 
 #include "platform/component_registry.h"
 #include "platform/text_conversion.h"
@@ -26,7 +28,7 @@ void TraceZipError(const char* action, const std::string& name, zip_error_t* err
 
 class ZlibObj final : public IZlibObj, private RefCounted {
  public:
-  HRESULT QueryInterface(REFIID iid, void** object) override {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (iid != IID_IUnknown && iid != IID_IZlibObj) return E_NOINTERFACE;
@@ -35,20 +37,28 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return S_OK;
   }
 
-  ULONG AddRef() override { return AddRefCount(); }
+  ULONG STDMETHODCALLTYPE AddRef() override { return AddRefCount(); }
 
-  ULONG Release() override {
+  ULONG STDMETHODCALLTYPE Release() override {
     const ULONG count = ReleaseCount();
     if (count == 0) delete this;
     return count;
   }
 
-  HRESULT OpenArchive(const OLECHAR* path, long readFlag, long appendMode) override {
+  HRESULT STDMETHODCALLTYPE OpenArchive(const OLECHAR* path, long readFlag, long appendMode) override {
     if (!path) return E_POINTER;
     if ((readFlag != 0 && readFlag != 1) || (appendMode != 0 && appendMode != 2)) return E_INVALIDARG;
     if (archive_) return E_FAIL;
     const std::string name = NarrowFromWide(path);
     const int flags = readFlag == 1 ? ZIP_RDONLY : appendMode == 0 ? ZIP_CREATE | ZIP_TRUNCATE : ZIP_CREATE;
+    // libzip finds a missing folder at open on some platforms and only at the
+    // commit on others; finding it here gives every platform the same answer.
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::path(name).parent_path();
+    if (readFlag == 0 && !folder.empty() && !std::filesystem::is_directory(folder, error)) {
+      DebugTrace("ZlibObj: cannot create archive %s: no such folder\n", name.c_str());
+      return E_FAIL;
+    }
     int code = 0;
     archive_ = zip_open(name.c_str(), flags, &code);
     if (!archive_) {
@@ -63,7 +73,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return S_OK;
   }
 
-  HRESULT CloseArchive(const OLECHAR* closingText) override {
+  HRESULT STDMETHODCALLTYPE CloseArchive(const OLECHAR* closingText) override {
     if (!closingText) return E_POINTER;
     if (!archive_) return E_FAIL;
     if (reading_) {
@@ -83,7 +93,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return Commit() ? S_OK : E_FAIL;
   }
 
-  HRESULT OpenFile(const OLECHAR* member, long flag) override {
+  HRESULT STDMETHODCALLTYPE OpenFile(const OLECHAR* member, long flag) override {
     if (!member) return E_POINTER;
     if (flag != 0) return E_INVALIDARG;
     if (!archive_) return E_FAIL;
@@ -109,7 +119,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return S_OK;
   }
 
-  HRESULT CloseFile() override {
+  HRESULT STDMETHODCALLTYPE CloseFile() override {
     if (!memberOpen_) return E_FAIL;
     if (reading_) {
       memberOpen_ = false;
@@ -118,7 +128,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return AddPendingMember() ? S_OK : E_FAIL;
   }
 
-  HRESULT Zread(char* buffer, long byteCount, long* count) override {
+  HRESULT STDMETHODCALLTYPE Zread(char* buffer, long byteCount, long* count) override {
     if (!count) return E_POINTER;
     const long wanted = std::min(*count, byteCount);
     *count = -1;
@@ -132,7 +142,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return S_OK;
   }
 
-  HRESULT Zgets(BSTR* line, long limit, long flag) override {
+  HRESULT STDMETHODCALLTYPE Zgets(BSTR* line, long limit, long flag) override {
     if (!line) return E_POINTER;
     *line = nullptr;
     if (flag != 0 || limit < 2) return E_INVALIDARG;
@@ -151,7 +161,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return S_OK;
   }
 
-  HRESULT AddFolder(const OLECHAR* folder) override {
+  HRESULT STDMETHODCALLTYPE AddFolder(const OLECHAR* folder) override {
     if (!folder) return E_POINTER;
     if (!archive_ || reading_) return E_FAIL;
     const std::string name = NarrowFromWide(folder);
@@ -162,7 +172,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return exists ? S_OK : E_FAIL;
   }
 
-  HRESULT ExtractFile(const OLECHAR* member, const OLECHAR* destinationPath) override {
+  HRESULT STDMETHODCALLTYPE ExtractFile(const OLECHAR* member, const OLECHAR* destinationPath) override {
     if (!member || !destinationPath) return E_POINTER;
     if (!archive_ || !reading_) return E_FAIL;
     std::string data;
@@ -178,7 +188,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return S_OK;
   }
 
-  HRESULT Zputs(const char* text, long* written) override {
+  HRESULT STDMETHODCALLTYPE Zputs(const char* text, long* written) override {
     if (!text || !written) return E_POINTER;
     *written = 0;
     if (!archive_ || reading_ || !memberOpen_) return E_FAIL;
@@ -188,7 +198,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return S_OK;
   }
 
-  HRESULT GetFileLength(long* length) override {
+  HRESULT STDMETHODCALLTYPE GetFileLength(long* length) override {
     if (!length) return E_POINTER;
     *length = 0;
     if (!ReadMemberOpen()) return E_FAIL;

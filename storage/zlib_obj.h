@@ -12,22 +12,22 @@ inline constexpr const wchar_t* kZlibObjProgId = L"VexaZLibInterface.ZlibObj";
 struct IZlibObj : IUnknown {
   // readFlag 1: read; 0: write. appendMode 0: a new archive (replacing any file
   // there); 2: add to the existing archive, keeping its members.
-  virtual HRESULT OpenArchive(const OLECHAR* path, long readFlag, long appendMode) = 0;
+  virtual HRESULT STDMETHODCALLTYPE OpenArchive(const OLECHAR* path, long readFlag, long appendMode) = 0;
   // Commits a write; the closing text is the archive comment.
-  virtual HRESULT CloseArchive(const OLECHAR* closingText) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CloseArchive(const OLECHAR* closingText) = 0;
   // Read mode: positions at the member's start. Write mode: starts a new text for
   // the member; it replaces any member of that name when the file or archive closes.
-  virtual HRESULT OpenFile(const OLECHAR* member, long flag) = 0;
-  virtual HRESULT CloseFile() = 0;
+  virtual HRESULT STDMETHODCALLTYPE OpenFile(const OLECHAR* member, long flag) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CloseFile() = 0;
   // *count in: bytes wanted (byteCount is the buffer size); out: bytes read, -1 on failure.
-  virtual HRESULT Zread(char* buffer, long byteCount, long* count) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Zread(char* buffer, long byteCount, long* count) = 0;
   // The next line of the open member (up to and including its line feed, at most
   // limit - 1 characters). Fails at the end of the member.
-  virtual HRESULT Zgets(BSTR* line, long limit, long flag) = 0;
-  virtual HRESULT AddFolder(const OLECHAR* folder) = 0;
-  virtual HRESULT ExtractFile(const OLECHAR* member, const OLECHAR* destinationPath) = 0;
-  virtual HRESULT Zputs(const char* text, long* written) = 0;
-  virtual HRESULT GetFileLength(long* length) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Zgets(BSTR* line, long limit, long flag) = 0;
+  virtual HRESULT STDMETHODCALLTYPE AddFolder(const OLECHAR* folder) = 0;
+  virtual HRESULT STDMETHODCALLTYPE ExtractFile(const OLECHAR* member, const OLECHAR* destinationPath) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Zputs(const char* text, long* written) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetFileLength(long* length) = 0;
 
  protected:
   ~IZlibObj() = default;

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <mutex>
 
+#include "platform/calendar_time.h"
 #include "platform/host_identity.h"
 
 namespace {
@@ -31,9 +32,7 @@ HRESULT MakeRowId(tString& out) {
   if (processId == 0) processId = CurrentProcessId();
   LookUpHostName();
   std::time_t now = std::time(nullptr);
-  char calendar[64] = "";
-  ctime_r(&now, calendar);
-  tString time(calendar);
+  tString time(CalendarTime(now).c_str());
   time.RemoveAllWhiteSpace();
   return out.Format("%lu-%s@%s-%d", static_cast<unsigned long>(counter++), time.c_str(), hostName, processId);
 }

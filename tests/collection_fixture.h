@@ -34,9 +34,9 @@ inline std::string StringTable(const std::string& name, const std::string& colum
 
 // Stands in for the configuration object that owns the engine.
 struct CountingOwner : IUnknown {
-  HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-  ULONG AddRef() override { return ++references; }
-  ULONG Release() override { return --references; }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references; }
   ULONG references = 0;
 };
 

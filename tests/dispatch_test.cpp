@@ -26,7 +26,7 @@ inline constexpr IID kSwitchIid = {0x1, 0x2, 0x3, {0, 0, 0, 0, 0, 0, 0, 4}};
 struct ISwitch : IDispatch {
   static constexpr const IID* kIid = &kSwitchIid;
   static const DispatchTable kDispatch;
-  virtual HRESULT Turn(BSTR name, VARIANT_BOOL on) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Turn(BSTR name, VARIANT_BOOL on) = 0;
 };
 constexpr DispatchMember kSwitchMembers[] = {
     Member<&ISwitch::Turn>(L"Turn", 1, MemberKind::Method).Optional({VARIANT_TRUE})};
@@ -34,7 +34,7 @@ const DispatchTable ISwitch::kDispatch{kSwitchMembers};
 
 class Switch final : public DispatchObject<ISwitch> {
  public:
-  HRESULT Turn(BSTR, VARIANT_BOOL on) override {
+  HRESULT STDMETHODCALLTYPE Turn(BSTR, VARIANT_BOOL on) override {
     last = on;
     return S_OK;
   }

@@ -42,7 +42,7 @@ struct LogFixture {
 };
 
 template <class I>
-std::string TextOf(I* item, HRESULT (I::*get)(BSTR*)) {
+std::string TextOf(I* item, HRESULT (STDMETHODCALLTYPE I::*get)(BSTR*)) {
   BSTR text = nullptr;
   (item->*get)(&text);
   return Take(text);

@@ -60,9 +60,9 @@ TEST(Server, EveryClassComesFromItsClassObject) {
   IClassFactory* factory = nullptr;
   ASSERT_EQ(DllGetClassObject(CLSID_Events, IID_IUnknown, reinterpret_cast<void**>(&factory)), S_OK);
   EXPECT_EQ(DllCanUnloadNow(), S_OK);  // a class object does not hold the module
-  factory->LockServer(true);
+  factory->LockServer(TRUE);
   EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
-  factory->LockServer(false);
+  factory->LockServer(FALSE);
   factory->Release();
   EXPECT_EQ(DllCanUnloadNow(), S_OK);
 }
@@ -107,17 +107,17 @@ TEST_F(Registered, RegistryFileKeepsValuesAsWritten) {
 TEST_F(Registered, ObjectsAreCreatedByProgramIdentifier) {
   AttachServerModule();
   CLSID clsid;
-  EXPECT_EQ(CLSIDFromProgID(L"VexaConfigInterface.VexaConfig", &clsid), CO_E_CLASSSTRING);
+  EXPECT_EQ(ClassIdFromProgramId(L"VexaConfigInterface.VexaConfig", &clsid), CO_E_CLASSSTRING);
   IDispatch* config = nullptr;
-  EXPECT_EQ(CoCreateInstance(CLSID_VexaConfig, nullptr, IID_IDispatch, reinterpret_cast<void**>(&config)),
+  EXPECT_EQ(CreateRegisteredInstance(CLSID_VexaConfig, nullptr, IID_IDispatch, reinterpret_cast<void**>(&config)),
             REGDB_E_CLASSNOTREG);
   ASSERT_EQ(DllRegisterServer(), S_OK);
-  ASSERT_EQ(CLSIDFromProgID(L"VexaConfigInterface.VexaConfig.1", &clsid), S_OK);
+  ASSERT_EQ(ClassIdFromProgramId(L"VexaConfigInterface.VexaConfig.1", &clsid), S_OK);
   EXPECT_EQ(clsid, CLSID_VexaConfig);
-  ASSERT_EQ(CoCreateInstance(clsid, nullptr, IID_IDispatch, reinterpret_cast<void**>(&config)), S_OK);
+  ASSERT_EQ(CreateRegisteredInstance(clsid, nullptr, IID_IDispatch, reinterpret_cast<void**>(&config)), S_OK);
   config->Release();
   RegistrySetValue(L"CLSID\\" + GuidToString(clsid) + L"\\InprocServer32", L"", L"/elsewhere/module");
-  EXPECT_EQ(CoCreateInstance(clsid, nullptr, IID_IDispatch, reinterpret_cast<void**>(&config)), CO_E_DLLNOTFOUND);
+  EXPECT_EQ(CreateRegisteredInstance(clsid, nullptr, IID_IDispatch, reinterpret_cast<void**>(&config)), CO_E_DLLNOTFOUND);
 }
 
 TEST(Server, ConfigurationObjectByName) {

@@ -46,6 +46,13 @@ std::string ReadTextFile(const std::string& path) {
   return content.str();
 }
 
+std::string ReadTextModeFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
 void WriteArchive(const std::string& path, const ArchiveMembers& members) {
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);

@@ -32,6 +32,8 @@ class ScratchDir {
 
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
+// The same through the C library's text mode, which reads CR LF as LF on Windows.
+std::string ReadTextModeFile(const std::string& path);
 
 using ArchiveMembers = std::vector<std::pair<std::string, std::string>>;
 // Writes and reads zip archives with libzip directly, bypassing the archive component.

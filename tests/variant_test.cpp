@@ -62,6 +62,9 @@ TEST(Variants, ConversionToTextAndBoolean) {
   flag.vt = VT_BOOL;
   flag.boolVal = VARIANT_TRUE;
   ASSERT_EQ(VariantChangeType(&out, &flag, 0, VT_BSTR), S_OK);
+  EXPECT_STREQ(out.bstrVal, L"-1");
+  VariantClear(&out);
+  ASSERT_EQ(VariantChangeType(&out, &flag, VARIANT_ALPHABOOL, VT_BSTR), S_OK);
   EXPECT_STREQ(out.bstrVal, L"True");
   VARIANT word = Text(L"false");
   ASSERT_EQ(VariantChangeType(&out, &word, 0, VT_BOOL), S_OK);

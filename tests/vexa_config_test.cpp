@@ -50,7 +50,8 @@ class Configuration : public ::testing::Test {
     VariantClear(&results);
     return rows;
   }
-  std::string Log() { return ReadTextFile(dir.Path("messages.log")); }
+  // The log is a text file: its lines end as the platform's text files do.
+  std::string Log() { return ReadTextModeFile(dir.Path("messages.log")); }
 
   ScratchDir dir;
   VexaConfig* config = nullptr;

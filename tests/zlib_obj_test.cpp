@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -49,7 +50,7 @@ class ZlibObjTest : public ::testing::Test {
   }
   void TearDown() override { zip_->Release(); }
 
-  HRESULT Open(const std::string& path, long readFlag, long appendMode = 0) {
+  HRESULT STDMETHODCALLTYPE Open(const std::string& path, long readFlag, long appendMode = 0) {
     return zip_->OpenArchive(W(path).c_str(), readFlag, appendMode);
   }
 
@@ -281,8 +282,11 @@ TEST_F(ZlibObjTest, CallsOutOfStateOrWithBadArgumentsFail) {
 }
 
 TEST_F(ZlibObjTest, CommitFailureIsReportedAndReleaseCommits) {
-  ASSERT_EQ(Open(dir_.Path("no/such/dir/a.zip"), 0), S_OK);
+  EXPECT_EQ(Open(dir_.Path("no/such/dir/a.zip"), 0), E_FAIL);
+  std::filesystem::create_directory(dir_.Path("gone"));
+  ASSERT_EQ(Open(dir_.Path("gone/a.zip"), 0), S_OK);
   ASSERT_EQ(zip_->AddFolder(L"VEXA"), S_OK);
+  std::filesystem::remove(dir_.Path("gone"));
   EXPECT_EQ(zip_->CloseArchive(L""), E_FAIL);
 
   const std::string path = dir_.Path("released.zip");

@@ -10,7 +10,7 @@
 namespace {
 // The property's text; the string is freed.
 template <class Item>
-std::string TextOf(Item* item, HRESULT (Item::*get)(BSTR*)) {
+std::string TextOf(Item* item, HRESULT (STDMETHODCALLTYPE Item::*get)(BSTR*)) {
   BSTR text = nullptr;
   (item->*get)(&text);
   std::string narrow = NarrowFromWide(text);

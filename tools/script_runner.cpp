@@ -12,15 +12,17 @@
 #include "platform/enum_variant.h"
 #include "platform/safearray.h"
 #include "platform/text_conversion.h"
+#include "platform/wide_compare.h"
 
 namespace {
 // A variant that owns what it holds.
 class Value {
  public:
   Value() { VariantInit(&v_); }
-  Value(const Value& other) : Value() { VariantCopy(&v_, &other.v_); }
+  // The runtime's copy only reads its source, although its signature does not say so.
+  Value(const Value& other) : Value() { VariantCopy(&v_, const_cast<VARIANT*>(&other.v_)); }
   Value& operator=(const Value& other) {
-    VariantCopy(&v_, &other.v_);
+    VariantCopy(&v_, const_cast<VARIANT*>(&other.v_));
     return *this;
   }
   ~Value() { VariantClear(&v_); }
@@ -88,7 +90,7 @@ std::vector<Token> Tokenize(const std::wstring& line) {
   return tokens;
 }
 
-bool SameName(const std::wstring& a, const wchar_t* b) { return wcscasecmp(a.c_str(), b) == 0; }
+bool SameName(const std::wstring& a, const wchar_t* b) { return CompareWideIgnoringCase(a.c_str(), b) == 0; }
 
 // Invokes `member` of `object` with the arguments in written order.
 Value Invoke(IDispatch* object, const std::wstring& member, std::uint16_t flags, std::vector<Value> arguments) {
@@ -127,12 +129,12 @@ std::wstring Text(const Value& value) {
   }
   if (v.vt == VT_DISPATCH || v.vt == VT_UNKNOWN) return L"(object)";
   Value text;
-  Check(VariantChangeType(text.get(), &v, 0, VT_BSTR));
+  Check(VariantChangeType(text.get(), const_cast<VARIANT*>(&v), VARIANT_ALPHABOOL, VT_BSTR));
   return (*text).bstrVal ? (*text).bstrVal : L"";
 }
 
 struct IgnoringCase {
-  bool operator()(const std::wstring& a, const std::wstring& b) const { return wcscasecmp(a.c_str(), b.c_str()) < 0; }
+  bool operator()(const std::wstring& a, const std::wstring& b) const { return CompareWideIgnoringCase(a.c_str(), b.c_str()) < 0; }
 };
 
 // A reference whose last member is not yet used: statements put it, call it
@@ -302,10 +304,10 @@ class Interpreter {
     const std::wstring progId = Next().text;
     if (!Accept(L")")) Syntax("expected )");
     CLSID clsid;
-    Check(CLSIDFromProgID(progId, &clsid));
+    Check(ClassIdFromProgramId(progId, &clsid));
     Value object;
     IDispatch* dispatch = nullptr;
-    Check(CoCreateInstance(clsid, nullptr, IID_IDispatch, reinterpret_cast<void**>(&dispatch)));
+    Check(CreateRegisteredInstance(clsid, nullptr, IID_IDispatch, reinterpret_cast<void**>(&dispatch)));
     object.get()->vt = VT_DISPATCH;
     object.get()->pdispVal = dispatch;
     return object;

@@ -34,7 +34,7 @@ bool TakeRegistryOption(const Arguments& arguments, Arguments& rest, bool& given
   return true;
 }
 
-int ChangeRegistration(const Arguments& arguments, HRESULT (*change)(), const char* usage) {
+int ChangeRegistration(const Arguments& arguments, HRESULT(STDAPICALLTYPE* change)(), const char* usage) {
   Arguments rest;
   bool given;
   if (!TakeRegistryOption(arguments, rest, given) || !rest.empty()) return FailWith(std::string("usage: vexacfg ") + usage);

@@ -108,13 +108,14 @@ HRESULT ToInteger(const Scalar& scalar, Integer& out) {
   return S_OK;
 }
 
-HRESULT ToText(const Scalar& scalar, VARTYPE sourceType, std::wstring& out) {
+HRESULT ToText(const Scalar& scalar, VARTYPE sourceType, unsigned short flags, std::wstring& out) {
   if (scalar.kind == Scalar::Text) {
     out = scalar.text;
   } else if ((sourceType & VT_TYPEMASK) == VT_EMPTY) {
     out.clear();
   } else if ((sourceType & VT_TYPEMASK) == VT_BOOL) {
-    out = scalar.number != 0 ? L"True" : L"False";
+    if (flags & VARIANT_ALPHABOOL) out = scalar.number != 0 ? L"True" : L"False";
+    else out = scalar.number != 0 ? L"-1" : L"0";
   } else if (scalar.kind == Scalar::Integer) {
     out = std::to_wstring(static_cast<long long>(scalar.number));
   } else {
@@ -151,7 +152,7 @@ HRESULT VariantClear(VARIANT* variant) {
   return S_OK;
 }
 
-HRESULT VariantCopy(VARIANT* destination, const VARIANT* source) {
+HRESULT VariantCopy(VARIANT* destination, VARIANT* source) {
   if (!destination || !source) return E_INVALIDARG;
   if (destination == source) return S_OK;
   VARIANT copy = *source;
@@ -168,7 +169,7 @@ HRESULT VariantCopy(VARIANT* destination, const VARIANT* source) {
   return S_OK;
 }
 
-HRESULT VariantChangeType(VARIANT* destination, const VARIANT* source, unsigned short /*flags*/, VARTYPE type) {
+HRESULT VariantChangeType(VARIANT* destination, VARIANT* source, unsigned short flags, VARTYPE type) {
   if (!destination || !source) return E_INVALIDARG;
   Scalar scalar;
   if (HRESULT hr = ReadScalar(*source, scalar); FAILED(hr)) return hr;
@@ -194,7 +195,7 @@ HRESULT VariantChangeType(VARIANT* destination, const VARIANT* source, unsigned 
     }
     case VT_BSTR: {
       std::wstring text;
-      hr = ToText(scalar, BaseType(*source), text);
+      hr = ToText(scalar, BaseType(*source), flags, text);
       if (SUCCEEDED(hr)) {
         result.bstrVal = SysAllocStringLen(text.data(), static_cast<unsigned>(text.size()));
         if (!result.bstrVal) hr = E_OUTOFMEMORY;

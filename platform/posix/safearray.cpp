@@ -55,7 +55,7 @@ HRESULT CopyElement(SAFEARRAY* array, const void* source, void* destination) {
   }
   if (array->vt == VT_VARIANT) {
     VariantInit(static_cast<VARIANT*>(destination));
-    return VariantCopy(static_cast<VARIANT*>(destination), static_cast<const VARIANT*>(source));
+    return VariantCopy(static_cast<VARIANT*>(destination), static_cast<VARIANT*>(const_cast<void*>(source)));
   }
   std::memcpy(destination, source, array->cbElements);
   if (IUnknown* unknown = InterfaceAt(array, destination)) unknown->AddRef();

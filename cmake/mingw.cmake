@@ -1,0 +1,20 @@
+# Cross-compiling for Windows with Debian's mingw-w64. VEXA_WIN_ARCH is i686
+# (the 32-bit target) or x86_64; the posix thread model gives std::thread.
+set(CMAKE_SYSTEM_NAME Windows)
+if(NOT VEXA_WIN_ARCH)
+  set(VEXA_WIN_ARCH i686)
+endif()
+set(CMAKE_SYSTEM_PROCESSOR ${VEXA_WIN_ARCH})
+set(triplet ${VEXA_WIN_ARCH}-w64-mingw32)
+set(CMAKE_C_COMPILER ${triplet}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${triplet}-g++-posix)
+set(CMAKE_RC_COMPILER ${triplet}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${triplet} ${VEXA_WIN_DEPS})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Only Windows' own DLLs at run time.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
