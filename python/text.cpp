@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cwchar>
+#include <new>
 
 namespace py = pybind11;
 
