@@ -33,6 +33,7 @@ const char* NameOf(HRESULT hr) {
     case DISP_E_BADINDEX: return "DISP_E_BADINDEX";
     case DISP_E_ARRAYISLOCKED: return "DISP_E_ARRAYISLOCKED";
     case DISP_E_BADPARAMCOUNT: return "DISP_E_BADPARAMCOUNT";
+    case RPC_E_WRONG_THREAD: return "RPC_E_WRONG_THREAD";
     default: return nullptr;
   }
 }

@@ -1,0 +1,101 @@
+"""Failing statuses as vexaconfig.Error, and the thread an object belongs to."""
+import os
+import threading
+import unittest
+
+import vexaconfig
+from scratch import E_FAIL, E_POINTER, RPC_E_WRONG_THREAD, ScratchTest
+
+
+class Errors(ScratchTest):
+    def test_a_missing_file_names_the_status_and_the_log_text(self):
+        missing = self.path("missing.cfg")
+        with self.assertRaises(vexaconfig.Error) as raised:
+            vexaconfig.VexaConfig().Open(missing)
+        error = raised.exception
+        self.assertIsInstance(error, RuntimeError)
+        self.assertEqual(error.hresult, E_FAIL)
+        self.assertEqual(str(error),
+                         f"E_FAIL (0x80004005): Open: Unable to load VEXA configuration file: ( {missing} )")
+
+    def test_a_bad_statement_names_the_status_and_the_trace(self):
+        with self.assertRaises(vexaconfig.Error) as raised:
+            self.opened().Query("select * from NoSuchTable")
+        self.assertEqual(raised.exception.hresult, E_FAIL)
+        message = str(raised.exception)
+        self.assertTrue(message.startswith("E_FAIL (0x80004005): "), message)
+        self.assertIn("NoSuchTable", message)
+
+    def test_the_callers_message_log_gets_the_text_and_the_error_too(self):
+        cfg = vexaconfig.VexaConfig()
+        log = self.path("messages.log")
+        cfg.OpenMessageLog(log)
+        with self.assertRaises(vexaconfig.Error) as raised:
+            cfg.Open(self.path("missing.cfg"))
+        self.assertIn("Unable to load", str(raised.exception))
+        with open(log) as text:
+            self.assertIn("Unable to load", text.read())
+        cfg.Save()  # nothing open: only logged, no failure
+        with open(log) as text:
+            self.assertIn("Save: Called but configuration file was never opened", text.read())
+
+    def test_a_collection_without_an_open_file_fails_with_e_pointer(self):
+        with self.assertRaises(vexaconfig.Error) as raised:
+            vexaconfig.VexaConfig().Events
+        self.assertEqual(raised.exception.hresult, E_POINTER)
+
+
+class Threads(ScratchTest):
+    def call_from_another_thread(self, call):
+        outcome = []
+
+        def run():
+            try:
+                call()
+                outcome.append(None)
+            except vexaconfig.Error as error:
+                outcome.append(error)
+        worker = threading.Thread(target=run)
+        worker.start()
+        worker.join()
+        return outcome[0]
+
+    def test_objects_refuse_calls_from_other_threads(self):
+        cfg = self.opened()
+        events = cfg.Events
+        event = events.Add("x", "")
+        for call in (lambda: cfg.Query("select * from EventMarkerLog"), lambda: len(events),
+                     lambda: event.Name, lambda: cfg.Save()):
+            error = self.call_from_another_thread(call)
+            self.assertIsNotNone(error)
+            self.assertEqual(error.hresult, RPC_E_WRONG_THREAD)
+        self.assertEqual(event.Name, "x")
+
+    def test_an_object_made_in_a_thread_works_there(self):
+        def use_own_object():
+            cfg = self.opened()
+            self.assertEqual(len(cfg.ParameterSets), 1)
+        self.assertIsNone(self.call_from_another_thread(use_own_object))
+
+    @unittest.skipUnless(hasattr(os, "mkfifo"), "needs named pipes")
+    def test_other_threads_run_while_a_file_loads(self):
+        # The load blocks on the pipe until another Python thread writes the file
+        # into it, which that thread can only do while the load has let go of the GIL.
+        with open(self.file, "rb") as source:
+            content = source.read()
+        pipe = self.path("pipe.cfg")
+        os.mkfifo(pipe)
+
+        def feed():
+            with open(pipe, "wb") as sink:
+                sink.write(content)
+        feeder = threading.Thread(target=feed)
+        feeder.start()
+        cfg = vexaconfig.VexaConfig()
+        cfg.Open(pipe, False)
+        feeder.join()
+        self.assertEqual(cfg.Version, 5)
+
+
+if __name__ == "__main__":
+    unittest.main()
