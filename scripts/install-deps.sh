@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, only those that are missing.
 # Optional arguments add the packages of one more job: fuzz, bench.
 set -euo pipefail
-packages=(g++ cmake make pkg-config libzip-dev libgtest-dev libbenchmark-dev)
+packages=(g++ cmake make pkg-config libzip-dev libgtest-dev libbenchmark-dev libedit-dev libcli11-dev nlohmann-json3-dev)
 for job in "$@"; do
   case "$job" in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;

@@ -79,8 +79,7 @@ unsigned char LineEditor::Complete(EditLine* editor, int) {
   }
   const size_t common = CommonLength(candidates);
   if (common > word.size()) {
-    el_deletestr(editor, static_cast<int>(word.size()));
-    el_insertstr(editor, candidates[0].substr(0, common).c_str());
+    el_insertstr(editor, candidates[0].substr(word.size(), common - word.size()).c_str());
     return CC_REFRESH;
   }
   std::string list = "\n";

@@ -92,7 +92,7 @@ int Shell::RunTerminal() {
         reader.Discard();
         continue;
       case LineEditor::Result::kEnd:
-        if (reader.Pending()) std::fputs("\n", stdout);
+        std::fputs("\n", stdout);
         reader.Discard();
         if (MayLeave()) return 0;
         continue;
