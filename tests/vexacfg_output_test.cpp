@@ -79,3 +79,20 @@ TEST_F(Tool, QueryReadsStatementsFromStdin) {
   EXPECT_EQ(failing.err,
             "vexacfg: E_FAIL (0x80004005): select * from Colors where Nope = 1: illegal where clause (Nope = 1)\n");
 }
+
+TEST_F(Tool, ShellDotCommandsFromAScript) {
+  const std::string file = ColorsFile("d.cfg", {"1|a"});
+  WriteTextFile(dir.Path("more.txt"), "select Color\nfrom Colors;\n");
+  const Outcome script = Run("shell " + file, ".mode csv\n.headers on\nselect * from Colors\n.read " +
+                                                  dir.Path("more.txt") + "\n.schema colors\n.mode xml\n.help\n");
+  EXPECT_EQ(script.exitCode, 1);
+  EXPECT_EQ(script.out.substr(0, script.out.find(".headers")),
+            "Color,PropertyBag\r\n1,a\r\nColor\r\n1\r\nTable,Column,Type\r\nColors,Color,Color\r\n"
+            "Colors,PropertyBag,string\r\n");
+  EXPECT_NE(script.out.find("\n.read FILE "), std::string::npos);
+  EXPECT_EQ(script.err, "vexacfg: unknown mode xml (list, csv, tsv, json, table, box, markdown or line)\n");
+
+  const Outcome bail = Run("shell --bail " + file, "select * from Nowhere\nselect * from Colors\n");
+  EXPECT_EQ(bail.exitCode, 1);
+  EXPECT_EQ(bail.out, "");
+}

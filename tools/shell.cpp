@@ -99,9 +99,10 @@ int Shell::RunTerminal() {
       case LineEditor::Result::kLine:
         break;
     }
-    if (line.find_first_not_of(" \t") != std::string::npos) editor_->Remember(line);
-    for (const std::string& item : reader.Feed(line))
+    for (const std::string& item : reader.Feed(line)) {
+      editor_->Remember(item[0] == '.' ? item : item + ";");  // a statement of several lines as one
       if (Execute(item, 0) == Flow::kQuit) return 0;
+    }
   }
 }
 
