@@ -43,12 +43,13 @@ LineEditor::LineEditor(const std::string& historyFile, Completer completer)
   el_set(editor_, EL_EDITOR, "emacs");
   el_set(editor_, EL_PROMPT, &LineEditor::Prompt);
   el_set(editor_, EL_HIST, history, history_);
-  el_set(editor_, EL_ADDFN, "vexacfg-complete", "Complete a keyword, table or column name", &LineEditor::Complete);
+  // The wide form keeps the names as given; the narrow one copies them and never frees the copies.
+  el_wset(editor_, EL_ADDFN, L"vexacfg-complete", L"Complete a keyword, table or column name", &LineEditor::Complete);
   el_set(editor_, EL_BIND, "^I", "vexacfg-complete", nullptr);
   // Ctrl-C arrives as a key rather than a signal, so that it ends the line and not the shell.
   el_set(editor_, EL_SETTY, "-d", "-isig", nullptr);
   el_set(editor_, EL_SETTY, "-x", "-isig", nullptr);
-  el_set(editor_, EL_ADDFN, "vexacfg-cancel", "Cancel the line", &LineEditor::Cancel);
+  el_wset(editor_, EL_ADDFN, L"vexacfg-cancel", L"Cancel the line", &LineEditor::Cancel);
   el_set(editor_, EL_BIND, "^C", "vexacfg-cancel", nullptr);
 }
 
