@@ -1,33 +1,4 @@
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <string>
-
-#include "tests/test_support.h"
-
-namespace {
-struct Outcome {
-  int exitCode;
-  std::string out;
-  std::string err;
-};
-
-class Tool : public ::testing::Test {
- protected:
-  // Runs vexacfg with the arguments (already quoted for the shell), optionally fed `input`.
-  Outcome Run(const std::string& arguments, const std::string& input = "") {
-    WriteTextFile(dir.Path("stdin"), input);
-    const std::string command = std::string(VEXACFG_PATH) + " " + arguments + " <" + dir.Path("stdin") + " >" +
-                                dir.Path("stdout") + " 2>" + dir.Path("stderr");
-    const int status = std::system(command.c_str());
-    return {WEXITSTATUS(status), ReadTextFile(dir.Path("stdout")), ReadTextFile(dir.Path("stderr"))};
-  }
-  std::string Quoted(const std::string& name) { return "'" + dir.Path(name) + "'"; }
-
-  ScratchDir dir;
-};
-}  // namespace
+#include "tests/tool_fixture.h"
 
 TEST_F(Tool, CreateThenInspect) {
   ASSERT_EQ(Run("create " + Quoted("v4.cfg") + " --version 4").exitCode, 0);
@@ -37,10 +8,18 @@ TEST_F(Tool, CreateThenInspect) {
   EXPECT_EQ(tables.out.rfind("ActualFlutterTestPointsLog|0\n", 0), 0u);
   EXPECT_NE(tables.out.find("\nUnitConversions|107\n"), std::string::npos);
 
+  // Usage errors have an exit code of their own.
   const Outcome bad = Run("create " + Quoted("x.cfg") + " --version 6");
-  EXPECT_EQ(bad.exitCode, 1);
-  EXPECT_EQ(Run("query").exitCode, 1);
-  EXPECT_EQ(Run("frobnicate").exitCode, 1);
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_EQ(Run("query").exitCode, 2);
+  EXPECT_EQ(Run("query " + Quoted("v4.cfg") + " --mode xml \"select * from Colors\"").exitCode, 2);
+  const Outcome unknown = Run("frobnicate");
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.err.find("vexacfg: unknown command 'frobnicate'\n"), std::string::npos);
+  EXPECT_NE(unknown.err.find("  diff   "), std::string::npos);
+  EXPECT_EQ(Run("--version").out, "vexacfg 1.0.0\n");
+  EXPECT_EQ(Run("create --version=4 " + Quoted("v4b.cfg")).exitCode, 0);
+  EXPECT_EQ(Run("version " + Quoted("v4b.cfg")).out, "VersionFourPointZero\n");
   const Outcome help = Run("query --help");
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.out.rfind("usage: vexacfg query PATH STATEMENT", 0), 0u);
@@ -59,13 +38,13 @@ TEST_F(Tool, QueryPrintsRowsAndSavesOnlyWhenAsked) {
 
   const Outcome failed = Run("query " + file + " \"select * from Nowhere\" \"update Colors set * = 2|y\" --save");
   EXPECT_EQ(failed.exitCode, 1);
-  EXPECT_EQ(failed.err, "vexacfg: E_FAIL (0x80004005): select * from Nowhere\n");
+  EXPECT_EQ(failed.err, "vexacfg: E_FAIL (0x80004005): select * from Nowhere: unknown 'From' table (Nowhere)\n");
   EXPECT_EQ(Run("query " + file + " \"select * from Colors\"").out, "1|x\n");
 
   const Outcome missing = Run("query " + Quoted("none.cfg") + " \"select * from Colors\"");
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_EQ(missing.err, "vexacfg: E_FAIL (0x80004005): Open: Unable to load VEXA configuration file: ( " +
-                             dir.Path("none.cfg") + " )\n");
+                             dir.Path("none.cfg") + " ): no such file\n");
 }
 
 TEST_F(Tool, ShellTakesStatementsLineByLine) {
@@ -78,7 +57,7 @@ TEST_F(Tool, ShellTakesStatementsLineByLine) {
 
   const Outcome failing = Run("shell " + Quoted("s.cfg"), "select * from Nowhere\n.tables\n");
   EXPECT_EQ(failing.exitCode, 1);
-  EXPECT_EQ(failing.err, "vexacfg: E_FAIL (0x80004005): select * from Nowhere\n");
+  EXPECT_EQ(failing.err, "vexacfg: E_FAIL (0x80004005): select * from Nowhere: unknown 'From' table (Nowhere)\n");
   EXPECT_NE(failing.out.find("Colors|1\n"), std::string::npos);
 }
 
@@ -100,7 +79,7 @@ TEST_F(Tool, ParamsAndEventsListTheCollections) {
   EXPECT_EQ(unknown.exitCode, 1);
   EXPECT_EQ(unknown.err, "vexacfg: E_FAIL (0x80004005): no parameter set Nowhere\n");
   EXPECT_EQ(Run("events " + file).out, "g|s|bob|10:00|Takeoff|\n");
-  EXPECT_EQ(Run("events").exitCode, 1);
+  EXPECT_EQ(Run("events").exitCode, 2);
 }
 
 TEST_F(Tool, ScriptDrivesTheClassesByName) {

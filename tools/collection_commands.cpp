@@ -1,9 +1,11 @@
 // The subcommands that list typed collections, read as a script would read them.
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "automation/enumeration_texts.h"
 #include "platform/text_conversion.h"
+#include "tools/arguments.h"
 #include "tools/commands.h"
 #include "tools/tool_session.h"
 
@@ -33,7 +35,6 @@ void ForEachItem(Collection* collection, Print print) {
     print(item);
     item->Release();
   }
-  std::fflush(stdout);
 }
 
 // The defaults of the set called `setName`, or of the active set when it is empty.
@@ -55,47 +56,78 @@ HRESULT OpenDefaults(VexaConfig& config, const std::string& setName, IParameterD
   set->Release();
   return hr;
 }
-}  // namespace
 
-int ListParameterDefaults(const Arguments& arguments) {
-  std::string path, setName;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    if (arguments[i] == "--set" && i + 1 < arguments.size()) setName = arguments[++i];
-    else if (path.empty()) path = arguments[i];
-    else return FailWith("usage: vexacfg params PATH [--set NAME]");
-  }
-  if (path.empty()) return FailWith("usage: vexacfg params PATH [--set NAME]");
+struct ParamsOptions {
+  std::string path;
+  std::string setName;
+  OutputOptions output;
+};
+
+int ListParameterDefaults(const ParamsOptions& options) {
+  const std::string& setName = options.setName;
   ToolSession session;
-  if (HRESULT hr = session.Open(path, false); FAILED(hr)) return session.Fail(hr);
+  if (HRESULT hr = session.Open(options.path); FAILED(hr)) return session.Fail(hr);
   IParameterDefaults* defaults = nullptr;
   if (HRESULT hr = OpenDefaults(session.Config(), setName, &defaults); FAILED(hr))
     return session.Fail(hr, setName.empty() ? "no active parameter set" : "no parameter set " + setName);
-  ForEachItem<IParameterDefaults, IParameterDefault>(defaults, [](IParameterDefault* item) {
+  std::vector<Cells> rows;
+  ForEachItem<IParameterDefaults, IParameterDefault>(defaults, [&rows](IParameterDefault* item) {
     VexaDataType type = vexaFloatingPoint;
     double sampleRate = 0;
     item->get_DataType(&type);
     item->get_SampleRate(&sampleRate);
-    std::printf("%s|%s|%s|%s|%s|%g\n", TextOf(item, &IParameterDefault::get_Name).c_str(), kDataTypeTexts.Write(type),
-                TextOf(item, &IParameterDefault::get_Group).c_str(),
-                TextOf(item, &IParameterDefault::get_SubGroup).c_str(),
-                TextOf(item, &IParameterDefault::get_Units).c_str(), sampleRate);
+    char rate[32];
+    std::snprintf(rate, sizeof rate, "%g", sampleRate);
+    rows.push_back({TextOf(item, &IParameterDefault::get_Name), kDataTypeTexts.Write(type),
+                    TextOf(item, &IParameterDefault::get_Group), TextOf(item, &IParameterDefault::get_SubGroup),
+                    TextOf(item, &IParameterDefault::get_Units), rate});
   });
   defaults->Release();
+  std::fputs(
+      FormatRows(options.output, {"Name", "DataType", "Group", "SubGroup", "Units", "SampleRate"}, rows).c_str(),
+      stdout);
   return 0;
 }
 
-int ListEvents(const Arguments& arguments) {
-  if (arguments.size() != 1) return FailWith("usage: vexacfg events PATH");
+struct EventsOptions {
+  std::string path;
+  OutputOptions output;
+};
+
+int ListEvents(const EventsOptions& options) {
   ToolSession session;
-  if (HRESULT hr = session.Open(arguments[0], false); FAILED(hr)) return session.Fail(hr);
+  if (HRESULT hr = session.Open(options.path); FAILED(hr)) return session.Fail(hr);
   IEvents* events = nullptr;
   if (HRESULT hr = session.Config().get_Events(&events); FAILED(hr)) return session.Fail(hr);
-  ForEachItem<IEvents, IEvent>(events, [](IEvent* event) {
-    std::printf("%s|%s|%s|%s|%s|%s\n", TextOf(event, &IEvent::get_Group).c_str(),
-                TextOf(event, &IEvent::get_SubGroup).c_str(), TextOf(event, &IEvent::get_User).c_str(),
-                TextOf(event, &IEvent::get_IrigTime).c_str(), TextOf(event, &IEvent::get_Name).c_str(),
-                TextOf(event, &IEvent::get_PropBag).c_str());
+  std::vector<Cells> rows;
+  ForEachItem<IEvents, IEvent>(events, [&rows](IEvent* event) {
+    rows.push_back({TextOf(event, &IEvent::get_Group), TextOf(event, &IEvent::get_SubGroup),
+                    TextOf(event, &IEvent::get_User), TextOf(event, &IEvent::get_IrigTime),
+                    TextOf(event, &IEvent::get_Name), TextOf(event, &IEvent::get_PropBag)});
   });
   events->Release();
+  std::fputs(FormatRows(options.output, {"Group", "SubGroup", "User", "IrigTime", "Name", "PropBag"}, rows).c_str(),
+             stdout);
   return 0;
+}
+}  // namespace
+
+void AddCollectionCommands(CLI::App& app, int& exitCode) {
+  auto params = std::make_shared<ParamsOptions>();
+  CLI::App* command = AddCommand(app, "params PATH [--set NAME] [--mode MODE] [--header]",
+                                 "List the parameter defaults of a parameter set",
+                                 "Prints the parameter defaults of the active parameter set (or of the set NAME, any "
+                                 "case) in name order,\none per line: NAME|TYPE|GROUP|SUBGROUP|UNITS|SAMPLERATE.");
+  command->add_option("PATH", params->path, "The configuration file")->required();
+  command->add_option("--set", params->setName, "The parameter set");
+  AddOutputOptions(command, params->output);
+  command->callback([params, &exitCode] { exitCode = ListParameterDefaults(*params); });
+
+  auto events = std::make_shared<EventsOptions>();
+  command = AddCommand(app, "events PATH [--mode MODE] [--header]", "List the event markers",
+                       "Prints the event markers in table order, one per line: "
+                       "GROUP|SUBGROUP|USER|IRIGTIME|NAME|PROPBAG.");
+  command->add_option("PATH", events->path, "The configuration file")->required();
+  AddOutputOptions(command, events->output);
+  command->callback([events, &exitCode] { exitCode = ListEvents(*events); });
 }

@@ -1,162 +1,124 @@
 #include "tools/commands.h"
 
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
+#include <memory>
 
-#include "store/table.h"
+#include "tools/arguments.h"
+#include "tools/schema.h"
+#include "tools/statement_reader.h"
 #include "tools/tool_session.h"
 
 namespace {
-int UsageError(const Command& command) { return FailWith(std::string("usage: vexacfg ") + command.usage); }
-
-const Command& Find(const char* name) {
-  for (const Command& command : Commands())
-    if (std::string(command.name) == name) return command;
-  std::abort();
-}
-
-int Create(const Arguments& arguments) {
-  const Command& self = Find("create");
-  LONG version = 5;
+struct CreateOptions {
   std::string path;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    if (arguments[i] == "--version" && i + 1 < arguments.size()) {
-      const std::string& value = arguments[++i];
-      if (value != "3" && value != "4" && value != "5") return FailWith("--version takes 3, 4 or 5");
-      version = std::atoi(value.c_str());
-    } else if (path.empty()) {
-      path = arguments[i];
-    } else {
-      return UsageError(self);
-    }
-  }
-  if (path.empty()) return UsageError(self);
+  LONG version = 5;
+};
+
+int Create(const CreateOptions& options) {
   ToolSession session;
-  session.Config().put_Version(version);
-  const HRESULT hr = session.Create(path);
+  session.Config().put_Version(options.version);
+  const HRESULT hr = session.Create(options.path);
   return hr == S_OK ? 0 : session.Fail(hr);
 }
 
-int Query(const Arguments& arguments) {
-  Arguments statements;
+struct QueryOptions {
+  std::string path;
+  std::vector<std::string> statements;
   bool save = false;
-  for (const std::string& argument : arguments) {
-    if (argument == "--save") save = true;
-    else statements.push_back(argument);
+  OutputOptions output;
+};
+
+int Query(const QueryOptions& options) {
+  std::vector<std::string> statements = options.statements;
+  if (statements == std::vector<std::string>{"-"}) {
+    statements.clear();
+    StatementReader reader(StatementReader::Ending::kLineOrSemicolon);
+    for (std::string line; std::getline(std::cin, line);)
+      for (std::string& statement : reader.Feed(line)) statements.push_back(statement);
+    for (std::string& statement : reader.Finish()) statements.push_back(statement);
+  } else {
+    for (const std::string& statement : statements)
+      if (statement == "-") return UsageError("query");
   }
-  if (statements.size() < 2) return UsageError(Find("query"));
   ToolSession session;
-  if (HRESULT hr = session.Open(statements[0], save); FAILED(hr)) return session.Fail(hr);
-  for (size_t i = 1; i < statements.size(); ++i)
-    if (HRESULT hr = session.Run(statements[i]); FAILED(hr)) return session.Fail(hr, statements[i]);
-  if (save) {
-    if (HRESULT hr = session.Config().Save(); FAILED(hr)) return session.Fail(hr);
+  if (HRESULT hr = session.Open(options.path); FAILED(hr)) return session.Fail(hr);
+  for (const std::string& statement : statements)
+    if (HRESULT hr = session.Run(statement, options.output); FAILED(hr)) return session.Fail(hr, statement);
+  if (options.save) {
+    if (HRESULT hr = session.Save(); FAILED(hr)) return session.Fail(hr);
   }
   return 0;
 }
 
-void PrintTables(VexaConfig& config) {
-  tAtrribute* root = config.Root();
-  root->BeginChildren();
-  while (tAtrribute* node = root->NextChild()) {
-    if (!node->name.Equals("Table")) continue;
-    tTable table;
-    const int rows = SUCCEEDED(OpenTable(root, node->value.c_str(), table)) ? table.contents->ChildCount() : 0;
-    std::printf("%s|%d\n", node->value.c_str(), rows);
-  }
-  std::fflush(stdout);
-}
+struct FileOptions {
+  std::string path;
+  OutputOptions output;
+};
 
-int Tables(const Arguments& arguments) {
-  if (arguments.size() != 1) return UsageError(Find("tables"));
+int Tables(const FileOptions& options) {
   ToolSession session;
-  if (HRESULT hr = session.Open(arguments[0], false); FAILED(hr)) return session.Fail(hr);
-  PrintTables(session.Config());
+  if (HRESULT hr = session.Open(options.path); FAILED(hr)) return session.Fail(hr);
+  std::fputs(FormatRows(options.output, kTableCountColumns, TableCounts(session.Config().Root())).c_str(), stdout);
   return 0;
 }
 
-int Version(const Arguments& arguments) {
-  if (arguments.size() != 1) return UsageError(Find("version"));
+int Version(const FileOptions& options) {
   ToolSession session;
-  if (HRESULT hr = session.Open(arguments[0], false); FAILED(hr)) return session.Fail(hr);
+  if (HRESULT hr = session.Open(options.path); FAILED(hr)) return session.Fail(hr);
   std::printf("%s\n", session.Config().VersionName().c_str());
   return 0;
 }
-
-// Statements line by line, as an SQL shell takes them; a failing statement is
-// reported and the shell goes on.
-int Shell(const Arguments& arguments) {
-  if (arguments.size() != 1) return UsageError(Find("shell"));
-  ToolSession session;
-  if (HRESULT hr = session.Open(arguments[0], true); FAILED(hr)) return session.Fail(hr);
-  const bool interactive = isatty(STDIN_FILENO);
-  bool failed = false;
-  std::string line;
-  for (;;) {
-    if (interactive) std::fputs("vexacfg> ", stdout), std::fflush(stdout);
-    if (!std::getline(std::cin, line)) break;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find_first_not_of(" \t") == std::string::npos) continue;
-    if (line == ".quit" || line == ".exit") break;
-    HRESULT hr = S_OK;
-    if (line == ".help") {
-      std::puts(".tables   each table name and its row count\n.save     save the file\n.quit     leave without saving");
-    } else if (line == ".tables") {
-      PrintTables(session.Config());
-    } else if (line == ".save") {
-      hr = session.Config().Save();
-    } else if (line[0] == '.') {
-      FailWith("unknown command " + line + " (try .help)");
-      failed = true;
-    } else {
-      hr = session.Run(line);
-    }
-    if (FAILED(hr)) {
-      session.Fail(hr, line);
-      failed = true;
-    }
-  }
-  if (interactive) std::fputs("\n", stdout);
-  return failed && !interactive ? 1 : 0;
-}
 }  // namespace
 
-const std::vector<Command>& Commands() {
-  static const std::vector<Command> commands = {
-      {"create", "create PATH [--version 3|4|5]",
-       "Creates a new configuration file of the version (5 by default), with every table of that version.", Create},
-      {"query", "query PATH STATEMENT [STATEMENT...] [--save]",
-       "Runs the statements in order and prints the rows of each select, one per line, cells joined by \"|\".\n"
-       "With --save the file is saved after the last statement (a .Backup copy of it is made first).",
-       Query},
-      {"tables", "tables PATH", "Prints each table name and its row count, as NAME|COUNT.", Tables},
-      {"version", "version PATH", "Prints the version name of the file.", Version},
-      {"params", "params PATH [--set NAME]",
-       "Prints the parameter defaults of the active parameter set (or of the set NAME, any case) in name order,\n"
-       "one per line: NAME|TYPE|GROUP|SUBGROUP|UNITS|SAMPLERATE.",
-       ListParameterDefaults},
-      {"events", "events PATH",
-       "Prints the event markers in table order, one per line: GROUP|SUBGROUP|USER|IRIGTIME|NAME|PROPBAG.", ListEvents},
-      {"shell", "shell PATH",
-       "Reads statements line by line and prints their rows. Commands: .tables, .save, .help, .quit.\n"
-       "Changes are written only by .save. Without a terminal, any failure gives exit code 1.",
-       Shell},
-      {"register", "register [--registry FILE]",
-       "Registers the fifteen classes and the type library, with this program as their module, in the registry\n"
-       "file (by default ~/.vexa-registry.reg).",
-       RegisterServer},
-      {"unregister", "unregister [--registry FILE]", "Removes what register wrote.", UnregisterServer},
-      {"script", "script FILE [--registry FILE]",
-       "Runs a script of late-bound calls (see the README). Classes are found in the registry file given, or,\n"
-       "without one, in a private registry that the run registers them in and removes afterwards.",
-       RunScriptFile},
-      {"typelib", "typelib",
-       "Prints the type library: each class with its identifier and help string, its interface and outgoing\n"
-       "interface, and each member as DISPID NAME get|put|method PARAMETERS[, optional = DEFAULTS].",
-       PrintTypeLibrary},
-  };
-  return commands;
+void AddOutputOptions(CLI::App* command, OutputOptions& options) {
+  command->add_option("--mode", options.mode, "Output mode (default list: cells joined by \"|\")")
+      ->check(CLI::IsMember(OutputModes()));
+  command->add_flag("--header", options.header, "Column names first (list, csv and tsv)");
+}
+
+void AddCommands(CLI::App& app, int& exitCode) {
+  AddFileCommands(app, exitCode);
+  AddSchemaCommand(app, exitCode);
+  AddCollectionCommands(app, exitCode);
+  AddShellCommand(app, exitCode);
+  AddImportExportCommands(app, exitCode);
+  AddDiffCommand(app, exitCode);
+  AddCheckCommand(app, exitCode);
+  AddServerCommands(app, exitCode);
+}
+
+void AddFileCommands(CLI::App& app, int& exitCode) {
+  auto create = std::make_shared<CreateOptions>();
+  CLI::App* command = AddCommand(app, "create PATH [--version 3|4|5]", "Create a new configuration file",
+                                 "Creates a new configuration file of the version (5 by default), with every table "
+                                 "of that version.");
+  command->add_option("PATH", create->path, "The new file")->required();
+  command->add_option("--version", create->version, "Version 3, 4 or 5")->check(CLI::IsMember({3, 4, 5}));
+  command->callback([create, &exitCode] { exitCode = Create(*create); });
+
+  auto query = std::make_shared<QueryOptions>();
+  command = AddCommand(app, "query PATH STATEMENT [STATEMENT...] [--save] [--mode MODE] [--header]",
+                       "Run statements and print the rows of each select",
+                       "Runs the statements in order and prints the rows of each select, one per line, cells "
+                       "joined by \"|\"\n(or in the output mode). STATEMENT - reads the statements from stdin, one a "
+                       "line or ending with \";\".\nThe first failing statement stops the run. With --save the file is "
+                       "saved after the last statement\n(a .Backup copy of it is made first).");
+  command->add_option("PATH", query->path, "The configuration file")->required();
+  command->add_option("STATEMENT", query->statements, "Statements of the query language, or -")->required();
+  command->add_flag("--save", query->save, "Save after the last statement");
+  AddOutputOptions(command, query->output);
+  command->callback([query, &exitCode] { exitCode = Query(*query); });
+
+  auto tables = std::make_shared<FileOptions>();
+  command = AddCommand(app, "tables PATH [--mode MODE] [--header]", "List the tables and their row counts",
+                       "Prints each table name and its row count, as NAME|COUNT.");
+  command->add_option("PATH", tables->path, "The configuration file")->required();
+  AddOutputOptions(command, tables->output);
+  command->callback([tables, &exitCode] { exitCode = Tables(*tables); });
+
+  auto version = std::make_shared<FileOptions>();
+  command = AddCommand(app, "version PATH", "Print the version name of a file", "Prints the version name of the file.");
+  command->add_option("PATH", version->path, "The configuration file")->required();
+  command->callback([version, &exitCode] { exitCode = Version(*version); });
 }

@@ -1,26 +1,29 @@
-// The subcommands of vexacfg. Each takes the arguments behind its name and
-// returns the exit code: 0 for success, 1 for any failure.
+// The subcommands of vexacfg. Each Add... function declares its subcommands on
+// the command line; a subcommand that runs stores its exit code in `exitCode`:
+// 0 for success, 1 for a failure, 2 for a usage error.
 #pragma once
-#include <string>
-#include <vector>
+#include <CLI/CLI.hpp>
 
-using Arguments = std::vector<std::string>;
+#include "tools/output_format.h"
 
-struct Command {
-  const char* name;
-  const char* usage;
-  const char* help;
-  int (*run)(const Arguments& arguments);
-};
+void AddCommands(CLI::App& app, int& exitCode);
 
-const std::vector<Command>& Commands();
+// --mode and --header.
+void AddOutputOptions(CLI::App* command, OutputOptions& options);
 
-// collection_commands.cpp
-int ListParameterDefaults(const Arguments& arguments);
-int ListEvents(const Arguments& arguments);
-
-// server_commands.cpp
-int RegisterServer(const Arguments& arguments);
-int UnregisterServer(const Arguments& arguments);
-int RunScriptFile(const Arguments& arguments);
-int PrintTypeLibrary(const Arguments& arguments);
+// commands.cpp: create, query, tables, version
+void AddFileCommands(CLI::App& app, int& exitCode);
+// schema.cpp
+void AddSchemaCommand(CLI::App& app, int& exitCode);
+// collection_commands.cpp: params, events
+void AddCollectionCommands(CLI::App& app, int& exitCode);
+// shell.cpp
+void AddShellCommand(CLI::App& app, int& exitCode);
+// import_export.cpp: export, import
+void AddImportExportCommands(CLI::App& app, int& exitCode);
+// diff.cpp
+void AddDiffCommand(CLI::App& app, int& exitCode);
+// check.cpp
+void AddCheckCommand(CLI::App& app, int& exitCode);
+// server_commands.cpp: register, unregister, script, typelib
+void AddServerCommands(CLI::App& app, int& exitCode);

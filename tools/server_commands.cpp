@@ -12,32 +12,14 @@
 #include "server/entry_points.h"
 #include "server/object_map.h"
 #include "server/type_library.h"
+#include "tools/arguments.h"
 #include "tools/commands.h"
 #include "tools/script_runner.h"
 #include "tools/tool_session.h"
 
 namespace {
-// Reads "--registry FILE" and sets the registry file; the other arguments are
-// left in `rest`. False when the option has no file.
-bool TakeRegistryOption(const Arguments& arguments, Arguments& rest, bool& given) {
-  given = false;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    if (arguments[i] != "--registry") {
-      rest.push_back(arguments[i]);
-    } else if (i + 1 < arguments.size()) {
-      SetRegistryFile(arguments[++i]);
-      given = true;
-    } else {
-      return false;
-    }
-  }
-  return true;
-}
-
-int ChangeRegistration(const Arguments& arguments, HRESULT(STDAPICALLTYPE* change)(), const char* usage) {
-  Arguments rest;
-  bool given;
-  if (!TakeRegistryOption(arguments, rest, given) || !rest.empty()) return FailWith(std::string("usage: vexacfg ") + usage);
+int ChangeRegistration(const std::string& registry, HRESULT(STDAPICALLTYPE* change)()) {
+  if (!registry.empty()) SetRegistryFile(registry);
   if (HRESULT hr = change(); FAILED(hr)) return FailWith(DescribeHResult(hr) + ": " + RegistryFile());
   return 0;
 }
@@ -59,10 +41,8 @@ class PrivateRegistry {
  private:
   std::string path_;
 };
-}  // namespace
 
-int PrintTypeLibrary(const Arguments& arguments) {
-  if (!arguments.empty()) return FailWith("usage: vexacfg typelib");
+int PrintTypeLibrary() {
   auto narrow = [](const std::wstring& text) { return NarrowFromWide(text.c_str()); };
   std::printf("library %s %s %s \"%s\"\n", narrow(kTypeLibraryName).c_str(), narrow(kTypeLibraryVersion).c_str(),
               narrow(GuidToString(LIBID_VEXACONFIGINTERFACELib)).c_str(), narrow(kTypeLibraryHelp).c_str());
@@ -86,24 +66,49 @@ int PrintTypeLibrary(const Arguments& arguments) {
   return 0;
 }
 
-int RegisterServer(const Arguments& arguments) {
-  return ChangeRegistration(arguments, DllRegisterServer, "register [--registry FILE]");
-}
-
-int UnregisterServer(const Arguments& arguments) {
-  return ChangeRegistration(arguments, DllUnregisterServer, "unregister [--registry FILE]");
-}
-
-int RunScriptFile(const Arguments& arguments) {
-  Arguments rest;
-  bool given;
-  if (!TakeRegistryOption(arguments, rest, given) || rest.size() != 1)
-    return FailWith("usage: vexacfg script FILE [--registry FILE]");
-  std::ifstream script(rest[0]);
-  if (!script) return FailWith("cannot read " + rest[0]);
+int RunScriptFile(const std::string& file, const std::string& registry) {
+  std::ifstream script(file);
+  if (!script) return FailWith("cannot read " + file);
   AttachServerModule();
-  if (given) return RunScript(script);
-  PrivateRegistry registry;
+  if (!registry.empty()) {
+    SetRegistryFile(registry);
+    return RunScript(script);
+  }
+  PrivateRegistry privateRegistry;
   if (HRESULT hr = DllRegisterServer(); FAILED(hr)) return FailWith(DescribeHResult(hr) + ": " + RegistryFile());
   return RunScript(script);
+}
+
+struct ServerOptions {
+  std::string file;
+  std::string registry;
+};
+}  // namespace
+
+void AddServerCommands(CLI::App& app, int& exitCode) {
+  auto options = std::make_shared<ServerOptions>();
+  CLI::App* command = AddCommand(app, "register [--registry FILE]", "Register the classes with this program",
+                                 "Registers the fifteen classes and the type library, with this program as their "
+                                 "module, in the registry\nfile (by default ~/.vexa-registry.reg).");
+  command->add_option("--registry", options->registry, "The registry file");
+  command->callback([options, &exitCode] { exitCode = ChangeRegistration(options->registry, DllRegisterServer); });
+
+  command = AddCommand(app, "unregister [--registry FILE]", "Remove the registration again",
+                       "Removes what register wrote.");
+  command->add_option("--registry", options->registry, "The registry file");
+  command->callback([options, &exitCode] { exitCode = ChangeRegistration(options->registry, DllUnregisterServer); });
+
+  command = AddCommand(app, "script FILE [--registry FILE]", "Run a script of late-bound calls",
+                       "Runs a script of late-bound calls (see the README). Classes are found in the registry file "
+                       "given, or,\nwithout one, in a private registry that the run registers them in and removes "
+                       "afterwards.");
+  command->add_option("FILE", options->file, "The script")->required();
+  command->add_option("--registry", options->registry, "The registry file");
+  command->callback([options, &exitCode] { exitCode = RunScriptFile(options->file, options->registry); });
+
+  command = AddCommand(app, "typelib", "Print the type library",
+                       "Prints the type library: each class with its identifier and help string, its interface and "
+                       "outgoing\ninterface, and each member as DISPID NAME get|put|method PARAMETERS[, optional = "
+                       "DEFAULTS].");
+  command->callback([&exitCode] { exitCode = PrintTypeLibrary(); });
 }

@@ -10,6 +10,9 @@
 
 #include "platform/safearray.h"
 #include "platform/text_conversion.h"
+#include "tools/failure_cause.h"
+#include "tools/select_columns.h"
+#include "tools/trace_recorder.h"
 
 namespace {
 BSTR NewBstr(const std::string& text) { return SysAllocString(WideFromNarrow(text.c_str()).c_str()); }
@@ -24,14 +27,14 @@ HRESULT WithBstr(const std::string& text, Call call) {
   return hr;
 }
 
-void PrintRows(VARIANT& results) {
+void TakeRows(VARIANT& results, std::vector<Cells>& rows) {
   if (results.vt != (VT_ARRAY | VT_BSTR)) return;
   LONG lower = 0, upper = -1;
   SafeArrayGetLBound(results.parray, 1, &lower);
   SafeArrayGetUBound(results.parray, 1, &upper);
   void* data = nullptr;
   SafeArrayAccessData(results.parray, &data);
-  for (LONG i = 0; i <= upper - lower; ++i) std::printf("%s\n", NarrowFromWide(static_cast<BSTR*>(data)[i]).c_str());
+  for (LONG i = 0; i <= upper - lower; ++i) rows.push_back(SplitCells(NarrowFromWide(static_cast<BSTR*>(data)[i])));
   SafeArrayUnaccessData(results.parray);
 }
 }  // namespace
@@ -48,22 +51,53 @@ ToolSession::~ToolSession() {
   std::remove(logPath_.c_str());
 }
 
-HRESULT ToolSession::Open(const std::string& path, bool willSave) {
-  return WithBstr(path, [&](BSTR bstr) { return config_->Open(bstr, willSave ? VARIANT_TRUE : VARIANT_FALSE); });
+void ToolSession::Begin(Operation operation, const std::string& subject) {
+  operation_ = operation;
+  subject_ = subject;
+  ForgetTraces();
+}
+
+HRESULT ToolSession::Open(const std::string& path) {
+  Begin(Operation::kOpen, path);
+  path_ = path;
+  backedUp_ = false;
+  return WithBstr(path, [&](BSTR bstr) { return config_->Open(bstr, VARIANT_FALSE); });
 }
 
 HRESULT ToolSession::Create(const std::string& path) {
+  Begin(Operation::kOther, path);
   return WithBstr(path, [&](BSTR bstr) { return config_->Create(bstr, VARIANT_FALSE); });
 }
 
-HRESULT ToolSession::Run(const std::string& statement) {
+HRESULT ToolSession::Select(const std::string& statement, Cells& names, std::vector<Cells>& rows) {
+  Begin(Operation::kRun, statement);
   VARIANT results;
   VariantInit(&results);
   HRESULT hr = WithBstr(statement, [&](BSTR bstr) { return config_->Query(bstr, &results); });
-  PrintRows(results);
-  std::fflush(stdout);
+  TakeRows(results, rows);
   VariantClear(&results);
+  if (SUCCEEDED(hr)) names = SelectColumnNames(statement, config_->Root());
   return hr;
+}
+
+HRESULT ToolSession::Run(const std::string& statement, const OutputOptions& output) {
+  Cells names;
+  std::vector<Cells> rows;
+  HRESULT hr = Select(statement, names, rows);
+  if (SUCCEEDED(hr) && IsSelect(statement)) std::fputs(FormatRows(output, names, rows).c_str(), stdout);
+  std::fflush(stdout);
+  return hr;
+}
+
+HRESULT ToolSession::Save() {
+  Begin(Operation::kOther, path_);
+  if (!backedUp_) {
+    std::error_code error;
+    std::filesystem::copy_file(path_, path_ + ".Backup", std::filesystem::copy_options::overwrite_existing, error);
+    if (error) FailWith("no backup copy " + path_ + ".Backup: " + error.message());
+    backedUp_ = true;
+  }
+  return config_->Save();
 }
 
 std::string ToolSession::NewMessages() {
@@ -81,11 +115,23 @@ std::string ToolSession::NewMessages() {
 
 int ToolSession::Fail(HRESULT hr, const std::string& context) {
   std::string messages = NewMessages();
-  if (messages.empty()) messages = context;
-  return FailWith(DescribeHResult(hr) + (messages.empty() ? "" : ": " + messages));
+  const std::vector<std::string> traces = RecordedTraces();
+  std::string cause;
+  if (operation_ == Operation::kOpen) {
+    if (messages.empty() && LacksParameterDefaultsState(traces))
+      messages = "Open: ( " + subject_ + " ) has no ParameterDefaultsState table, which Open cannot repair";
+    else if (messages.rfind("Open: Unable to load", 0) == 0)
+      cause = LoadFailureCause(subject_, traces);
+  } else if (operation_ == Operation::kRun) {
+    cause = StatementFailureCause(subject_, hr, traces);
+  } else {
+    cause = TracedCause(traces);
+  }
+  if (messages.empty()) messages = context.empty() && operation_ == Operation::kRun ? subject_ : context;
+  return FailWith(DescribeHResult(hr) + (messages.empty() ? "" : ": " + messages) + (cause.empty() ? "" : ": " + cause));
 }
 
-int FailWith(const std::string& text) {
+int FailWith(const std::string& text, int exitCode) {
   std::fprintf(stderr, "vexacfg: %s\n", text.c_str());
-  return 1;
+  return exitCode;
 }

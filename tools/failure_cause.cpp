@@ -1,0 +1,109 @@
+#include "tools/failure_cause.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// Timing and tuning notes, which accompany successes as well as failures.
+bool IsNote(const std::string& trace) {
+  return Contains(trace, "VexaTemplateLib::") || Contains(trace, "Opto alert") || Contains(trace, "Speed issues?");
+}
+
+std::string FirstLine(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return "";
+  std::string line;
+  for (int c; (c = std::fgetc(file)) != EOF && c != '\n' && line.size() < 60;)
+    line += std::isprint(static_cast<unsigned char>(c)) || (c & 0x80) ? static_cast<char>(c) : c == '\r' ? '\0' : '?';
+  std::fclose(file);
+  line.erase(std::remove(line.begin(), line.end(), '\0'), line.end());
+  return line.size() == 60 ? line + "..." : line;
+}
+
+// As the loader decides: a name ending in ".zip", or in ".zip.bak".
+bool IsArchivePath(std::string path) {
+  for (char& c : path) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (path.size() > 4 && path.compare(path.size() - 4, 4, ".bak") == 0) path.resize(path.size() - 4);
+  return path.size() > 4 && path.compare(path.size() - 4, 4, ".zip") == 0;
+}
+
+std::string Lowered(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return text;
+}
+
+// The reason libzip gave, the text after the last ": " of the archive trace.
+std::string ArchiveReason(const std::vector<std::string>& traces) {
+  for (const std::string& trace : traces)
+    if (trace.rfind("ZlibObj: cannot open", 0) == 0) return Lowered(trace.substr(trace.rfind(": ") + 2));
+  return "";
+}
+}  // namespace
+
+std::string TracedCause(const std::vector<std::string>& traces, const std::string& statement) {
+  for (const std::string& trace : traces) {
+    if (IsNote(trace)) continue;
+    const std::string failed = "Query (" + statement + ") failed, ";
+    if (size_t at = trace.find(failed); at != std::string::npos) return trace.substr(at + failed.size());
+    std::string cause = trace;
+    if (size_t colon = cause.find(": "); colon != std::string::npos && cause.find("::") == std::string::npos)
+      cause = cause.substr(colon + 2);
+    else if (size_t comma = cause.find(", "); comma != std::string::npos && cause.find("::") < comma)
+      cause = cause.substr(comma + 2);
+    if (!statement.empty())
+      if (size_t quoted = cause.find(" (" + statement + ")"); quoted != std::string::npos)
+        cause.erase(quoted, statement.size() + 3);
+    return Lowered(cause);
+  }
+  return "";
+}
+
+std::string StatementFailureCause(const std::string& statement, HRESULT hr, const std::vector<std::string>& traces) {
+  std::string cause = TracedCause(traces, statement);
+  if (!cause.empty() || hr != E_INVALIDARG) return cause;
+  const size_t start = statement.find_first_not_of(" \t");
+  if (start == std::string::npos) return "empty statement";
+  std::string word = statement.substr(start, statement.find_first_of(" \t", start) - start);
+  std::string lower = word;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower == "commit") return "commit is no statement; saving commits every table";
+  return "unknown statement '" + word + "' (select, update, delete, create, drop or sort)";
+}
+
+std::string LoadFailureCause(const std::string& path, const std::vector<std::string>& traces) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (!fs::exists(status)) return "no such file";
+  if (fs::is_directory(status)) return "a folder, not a file";
+  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+    std::fclose(file);
+  } else {
+    return Lowered(std::strerror(errno));
+  }
+  for (const std::string& trace : traces) {
+    if (Contains(trace, "failed in VexaZLibInterface OpenArchive")) {
+      const std::string reason = ArchiveReason(traces);
+      return "not a readable zip archive" + (reason.empty() ? "" : " (" + reason + ")");
+    }
+    if (Contains(trace, "failed in VexaZLibInterface OpenFile")) return "an archive without \"VEXA/pfConfig\"";
+    if (Contains(trace, "failed in VexaZLibInterface Zgets")) return "\"VEXA/pfConfig\" is empty";
+    if (Contains(trace, "failed in config file FGets")) return "an empty file";
+  }
+  if (IsArchivePath(path))
+    return "not a configuration file: \"VEXA/pfConfig\" does not begin with \"Root\" and a version name";
+  return "not a configuration file: its first line is \"" + FirstLine(path) +
+         "\" where \"Root\" and a version name were expected";
+}
+
+bool LacksParameterDefaultsState(const std::vector<std::string>& traces) {
+  for (const std::string& trace : traces)
+    if (Contains(trace, "unknown 'From' table (ParameterDefaultsState)")) return true;
+  return false;
+}

@@ -1,0 +1,19 @@
+// Why an operation failed, read from the traces it left and from the file it
+// named, in words for the tool's one error line.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/hresult.h"
+
+// The cause of a failed statement, for example "unknown 'From' table (T)";
+// empty when nothing tells.
+std::string StatementFailureCause(const std::string& statement, HRESULT hr, const std::vector<std::string>& traces);
+// The cause named by the first trace that reports a failure; empty when none does.
+std::string TracedCause(const std::vector<std::string>& traces, const std::string& statement = "");
+// Why the file at `path` could not be loaded: "no such file", "a folder",
+// "permission denied", an archive without its member, or a first line that is
+// not a root line.
+std::string LoadFailureCause(const std::string& path, const std::vector<std::string>& traces);
+// True when the traces show that the file has no ParameterDefaultsState table.
+bool LacksParameterDefaultsState(const std::vector<std::string>& traces);

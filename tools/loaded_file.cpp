@@ -1,0 +1,46 @@
+#include "tools/loaded_file.h"
+
+#include <cctype>
+
+#include "tools/failure_cause.h"
+#include "tools/trace_recorder.h"
+
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+bool LoadedFile::Load(const std::string& path, std::string& error) {
+  ForgetTraces();
+  tAtrribute* root = source_.LoadAttributesFromFile(path.c_str());
+  if (!root) {
+    error = LoadFailureCause(path, RecordedTraces());
+    return false;
+  }
+  versionName_ = root->value.c_str();
+  // Walked by cursor: indexed access to a child list costs a walk each.
+  root->BeginChildren();
+  while (tAtrribute* node = root->NextChild()) {
+    if (!node->name.Equals("Table")) continue;
+    TableText table;
+    table.name = node->value.c_str();
+    node->BeginChildren();
+    while (tAtrribute* section = node->NextChild()) {
+      if (section->name.Equals("TableDefinition")) {
+        table.hasDefinition = true;
+        table.definition = section->value.c_str();
+      } else if (section->name.Equals("TableType")) {
+        table.hasTypes = true;
+        table.types = section->value.c_str();
+      } else if (section->name.Equals("TableContents")) {
+        section->BeginChildren();
+        while (tAtrribute* row = section->NextChild())
+          table.rows.push_back({row->name.c_str(), row->value.c_str()});
+      }
+    }
+    tables_.push_back(std::move(table));
+  }
+  return true;
+}
