@@ -55,6 +55,8 @@ int RunCommandLine(int argc, char** argv) {
   app.formatter(std::make_shared<HelpFormatter>());
   app.set_version_flag("--version", "vexacfg " VEXA_VERSION, "Print the version and exit");
   app.require_subcommand(1);
+  // Options are "--name" on every platform; "/name" is a path, also on Windows.
+  app.allow_windows_style_options(false);
   int exitCode = kExitSuccess;
   AddCommands(app, exitCode);
   RecordTraces();
