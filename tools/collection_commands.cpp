@@ -13,7 +13,7 @@ template <class Item>
 std::string TextOf(Item* item, HRESULT (Item::*get)(BSTR*)) {
   BSTR text = nullptr;
   (item->*get)(&text);
-  std::string narrow = NarrowFromWide(text);
+  std::string narrow = text ? Utf8FromWide(text) : "";
   SysFreeString(text);
   return narrow;
 }
@@ -45,7 +45,7 @@ HRESULT OpenDefaults(VexaConfig& config, const std::string& setName, IParameterD
   VARIANT name;
   VariantInit(&name);
   name.vt = VT_BSTR;
-  name.bstrVal = SysAllocString(WideFromNarrow(setName.c_str()).c_str());
+  name.bstrVal = SysAllocString(WideFromUtf8(setName).c_str());
   IParameterSet* set = nullptr;
   hr = sets->Item(name, &set);
   VariantClear(&name);

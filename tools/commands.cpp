@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/text_conversion.h"
 #include "store/table.h"
 #include "tools/tool_session.h"
 
@@ -65,7 +66,7 @@ void PrintTables(VexaConfig& config) {
     if (!node->name.Equals("Table")) continue;
     tTable table;
     const int rows = SUCCEEDED(OpenTable(root, node->value.c_str(), table)) ? table.contents->ChildCount() : 0;
-    std::printf("%s|%d\n", node->value.c_str(), rows);
+    std::printf("%s|%d\n", Utf8FromNarrow(node->value.c_str()).c_str(), rows);
   }
   std::fflush(stdout);
 }
@@ -82,7 +83,7 @@ int Version(const Arguments& arguments) {
   if (arguments.size() != 1) return UsageError(Find("version"));
   ToolSession session;
   if (HRESULT hr = session.Open(arguments[0], false); FAILED(hr)) return session.Fail(hr);
-  std::printf("%s\n", session.Config().VersionName().c_str());
+  std::printf("%s\n", Utf8FromNarrow(session.Config().VersionName().c_str()).c_str());
   return 0;
 }
 

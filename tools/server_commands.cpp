@@ -63,7 +63,7 @@ class PrivateRegistry {
 
 int PrintTypeLibrary(const Arguments& arguments) {
   if (!arguments.empty()) return FailWith("usage: vexacfg typelib");
-  auto narrow = [](const std::wstring& text) { return NarrowFromWide(text.c_str()); };
+  auto narrow = [](const std::wstring& text) { return Utf8FromWide(text); };
   std::printf("library %s %s %s \"%s\"\n", narrow(kTypeLibraryName).c_str(), narrow(kTypeLibraryVersion).c_str(),
               narrow(GuidToString(LIBID_VEXACONFIGINTERFACELib)).c_str(), narrow(kTypeLibraryHelp).c_str());
   static const char* const kKinds[] = {"get", "put", "method"};

@@ -12,7 +12,7 @@
 #include "platform/text_conversion.h"
 
 namespace {
-BSTR NewBstr(const std::string& text) { return SysAllocString(WideFromNarrow(text.c_str()).c_str()); }
+BSTR NewBstr(const std::string& text) { return SysAllocString(WideFromUtf8(text).c_str()); }
 
 // Calls a method taking one automation string, freeing the string afterwards.
 template <typename Call>
@@ -31,7 +31,7 @@ void PrintRows(VARIANT& results) {
   SafeArrayGetUBound(results.parray, 1, &upper);
   void* data = nullptr;
   SafeArrayAccessData(results.parray, &data);
-  for (LONG i = 0; i <= upper - lower; ++i) std::printf("%s\n", NarrowFromWide(static_cast<BSTR*>(data)[i]).c_str());
+  for (LONG i = 0; i <= upper - lower; ++i) std::printf("%s\n", Utf8FromWide(static_cast<BSTR*>(data)[i]).c_str());
   SafeArrayUnaccessData(results.parray);
 }
 }  // namespace
@@ -76,7 +76,7 @@ std::string ToolSession::NewMessages() {
   while (!fresh.empty() && (fresh.back() == '\n' || fresh.back() == '\r')) fresh.pop_back();
   for (char& c : fresh)
     if (c == '\n') c = ' ';
-  return fresh;
+  return Utf8FromNarrow(fresh.c_str());
 }
 
 int ToolSession::Fail(HRESULT hr, const std::string& context) {

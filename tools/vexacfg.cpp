@@ -1,5 +1,5 @@
-// vexacfg: the command-line tool over configuration files.
-#include <clocale>
+// vexacfg: the command-line tool over configuration files. Its arguments and
+// output are UTF-8 whatever the locale; nothing here depends on the locale.
 #include <cstdio>
 #include <string>
 
@@ -14,7 +14,6 @@ void PrintUsage(std::FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
   if (argc < 2) {
     PrintUsage(stderr);
     return 1;
