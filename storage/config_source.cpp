@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/component_registry.h"
+#include "platform/native_path.h"
 #include "platform/stopwatch.h"
 #include "platform/trace.h"
 #include "storage/file_path.h"
@@ -117,7 +118,7 @@ tAtrribute* tConfigSource::LoadAttributesFromFile(const char* path) {
 }
 
 tAtrribute* tConfigSource::LoadPlainText(const char* path) {
-  std::FILE* file = std::fopen(path, "r");
+  std::FILE* file = std::fopen(NativePathFromNarrow(path).c_str(), "r");
   if (!file) return nullptr;
   FileLineReader lines(file);
   tAtrribute* root = nullptr;

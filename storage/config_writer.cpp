@@ -1,15 +1,17 @@
 // Writing the tree back: plain text, or the member "VEXA/pfConfig" of an archive.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "platform/file_replace.h"
+#include "platform/native_path.h"
 #include "platform/trace.h"
 #include "storage/config_source.h"
 #include "storage/file_path.h"
+#include "storage/leftover_saves.h"
 #include "storage/zball.h"
 
 namespace {
@@ -24,13 +26,20 @@ class TextSink {
   virtual bool Put(const char* text) = 0;
 };
 
-class FileSink final : public TextSink {
+class StringSink final : public TextSink {
  public:
-  explicit FileSink(std::FILE* file) : file_(file) {}
-  bool Put(const char* text) override { return std::fputs(text, file_) >= 0; }
+  bool Put(const char* text) override {
+    try {
+      text_ += text;
+      return true;
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  const std::string& Text() const { return text_; }
 
  private:
-  std::FILE* file_;
+  std::string text_;
 };
 
 class ArchiveSink final : public TextSink {
@@ -93,8 +102,8 @@ HRESULT CreateArchive(tZBall& zball) {
   return hr;
 }
 
-// The archive component keeps every other member and commits through a
-// temporary copy of its own, so an archive on disk is never half written.
+// The archive component keeps every other member and replaces the archive's
+// content as a plain save does, so an archive on disk is never half written.
 HRESULT SaveArchive(tAtrribute* root, const char* path) {
   tZBall zball(path);
   IZlibObj* archive = zball.Component();
@@ -111,31 +120,11 @@ HRESULT SaveArchive(tAtrribute* root, const char* path) {
   return written && closed == S_OK ? S_OK : E_FAIL;
 }
 
-// Written beside the target and renamed over it, so that a failed save leaves
-// the previous file as it was.
-HRESULT SavePlainText(tAtrribute* root, const char* path) {
-  std::string temporary = std::string(path) + ".saving-XXXXXX";
-  const int descriptor = mkstemp(temporary.data());
-  if (descriptor < 0) return E_FAIL;
-  struct stat existing;
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(descriptor, stat(path, &existing) == 0 ? existing.st_mode & 07777 : 0666 & ~mask);
-  std::FILE* file = fdopen(descriptor, "wb");
-  if (!file) {
-    close(descriptor);
-    unlink(temporary.c_str());
-    return E_FAIL;
-  }
-  std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
-  FileSink sink(file);
-  bool written = WriteNode(root, sink) && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-  written = std::fclose(file) == 0 && written;
-  if (!written || std::rename(temporary.c_str(), path) != 0) {
-    unlink(temporary.c_str());
-    return E_FAIL;
-  }
-  return S_OK;
+// The whole text first, then one replacement of the file's content, which
+// keeps the previous file whole when the save fails.
+HRESULT SavePlainText(tAtrribute* root, const std::string& path) {
+  StringSink sink;
+  return WriteNode(root, sink) && ReplaceFileContent(path, sink.Text()) ? S_OK : E_FAIL;
 }
 }  // namespace
 
@@ -143,12 +132,16 @@ HRESULT tConfigSource::SaveToFile(const char* path) {
   if (!root_) return E_FAIL;
   if (!path) path = path_.c_str();
   if (!*path) return E_FAIL;
+  const std::string native = NativePathFromNarrow(path);
   // A read-only file stays as it is, even where its folder would allow it to be
   // replaced (and for a user whom no permission stops).
   struct stat existing;
-  if (stat(path, &existing) == 0 && (access(path, W_OK) != 0 || !(existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))) {
+  if (stat(native.c_str(), &existing) == 0 &&
+      (access(native.c_str(), W_OK) != 0 || !(existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))) {
     DebugTrace("tConfigSource::SaveToFile, %s is read-only\n", path);
     return E_FAIL;
   }
-  return tString(FileExtension(path)).Equals(".zip") ? SaveArchive(root_, path) : SavePlainText(root_, path);
+  const HRESULT hr = tString(FileExtension(path)).Equals(".zip") ? SaveArchive(root_, path) : SavePlainText(root_, native);
+  if (hr == S_OK) RemoveLeftoverSaves(native);
+  return hr;
 }

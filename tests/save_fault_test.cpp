@@ -1,8 +1,9 @@
-// A save that cannot be completed, because the folder is read-only or the disk
-// is full, must fail with the configuration object's message and leave the
-// previous file exactly as it was. Each save runs in a child process that has
-// the fault: an unprivileged user for the read-only folder (root writes
-// anywhere), a file size limit for the full disk.
+// A save that cannot be completed because the disk is full must fail with the
+// configuration object's message and leave the previous file exactly as it
+// was, also where a read-only folder makes the save write the file in place.
+// Each save runs in a child process that has the fault: an unprivileged user
+// for the read-only folder (root writes anywhere), a file size limit for the
+// full disk.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -24,7 +25,7 @@ constexpr int kSaveSucceeded = 1;
 constexpr int kCannotDropPrivileges = 77;
 constexpr uid_t kNobody = 65534;
 
-enum class Fault { None, ReadOnlyFolder, FullDisk };
+enum class Fault { None, ReadOnlyFolder, FullDisk, ReadOnlyFolderAndFullDisk };
 
 class SaveFault : public ::testing::TestWithParam<const char*> {
  protected:
@@ -63,10 +64,11 @@ class SaveFault : public ::testing::TestWithParam<const char*> {
   }
 
   int SaveInChild(Fault fault) {
-    if (fault == Fault::ReadOnlyFolder) {
+    if (fault == Fault::ReadOnlyFolder || fault == Fault::ReadOnlyFolderAndFullDisk) {
       chmod(Folder().c_str(), 0555);
       if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) return kCannotDropPrivileges;
-    } else if (fault == Fault::FullDisk) {
+    }
+    if (fault == Fault::FullDisk || fault == Fault::ReadOnlyFolderAndFullDisk) {
       signal(SIGXFSZ, SIG_IGN);
       const rlimit limit{1024, 1024};
       setrlimit(RLIMIT_FSIZE, &limit);
@@ -99,9 +101,22 @@ TEST_P(SaveFault, WithoutAFaultTheSaveGoesThrough) {
   EXPECT_NE(ReadTextFile(Target()), previous);
 }
 
-TEST_P(SaveFault, ReadOnlyFolderKeepsThePreviousFile) {
+// The file is writable, so it is written in place and nothing is left beside it.
+TEST_P(SaveFault, ReadOnlyFolderStillSavesAWritableFile) {
   const std::string previous = ReadTextFile(Target());
   const int verdict = SaveWith(Fault::ReadOnlyFolder);
+  chmod(Folder().c_str(), 0755);
+  if (verdict == kCannotDropPrivileges) GTEST_SKIP() << "cannot switch to an unprivileged user";
+  ASSERT_EQ(verdict, kSaveSucceeded);
+  EXPECT_NE(ReadTextFile(Target()), previous);
+  tConfigSource source;
+  EXPECT_NE(source.LoadAttributesFromFile(Target().c_str()), nullptr);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder()), std::filesystem::directory_iterator()), 1);
+}
+
+TEST_P(SaveFault, ReadOnlyFolderAndFullDiskKeepThePreviousFile) {
+  const std::string previous = ReadTextFile(Target());
+  const int verdict = SaveWith(Fault::ReadOnlyFolderAndFullDisk);
   chmod(Folder().c_str(), 0755);
   if (verdict == kCannotDropPrivileges) GTEST_SKIP() << "cannot switch to an unprivileged user";
   ASSERT_EQ(verdict, kSaveFailed);
