@@ -15,6 +15,7 @@
 #include <string>
 
 #include "automation/vexa_config.h"
+#include "query/query_engine.h"
 #include "schema/version_template.h"
 #include "storage/config_source.h"
 #include "tests/test_support.h"
@@ -127,6 +128,37 @@ TEST_P(SaveFault, FullDiskKeepsThePreviousFile) {
   const std::string previous = ReadTextFile(Target());
   ASSERT_EQ(SaveWith(Fault::FullDisk), kSaveFailed);
   ExpectPreviousFileKept(previous);
+}
+
+// The file has grown beyond what the full disk allows: its backup cannot be
+// made, and the backup of the file as it was stays whole.
+TEST_P(SaveFault, FullDiskKeepsAGoodBackup) {
+  const std::string backup = Target() + ".Backup";
+  const std::string good = ReadTextFile(Target());
+  WriteTextFile(backup, good);
+  tConfigSource source;
+  ASSERT_NE(source.LoadAttributesFromFile(Target().c_str()), nullptr);
+  tSqlQueryEngine engine(&source);
+  for (int i = 0; i < 40; ++i) ASSERT_EQ(engine.Query("update EventMarkerLog set * = Flight|Loads|pilot|12:00|x|"), S_OK);
+  ASSERT_EQ(engine.Commit(), S_OK);
+  ASSERT_EQ(source.SaveToFile(nullptr), S_OK);
+
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1024, 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    VexaConfig* config = VexaConfig::CreateInstance();
+    config->OpenMessageLog(Bstr(Log()), VARIANT_FALSE);
+    _exit(config->Open(Bstr(Target()), VARIANT_TRUE) == S_OK ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(ReadTextFile(backup), good);
+  EXPECT_NE(ReadTextFile(Log()).find("Open: Failed to make a backup of the configuration file: ( " + backup + " )"),
+            std::string::npos);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder()), std::filesystem::directory_iterator()), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(PlainAndArchive, SaveFault, ::testing::Values(".cfg", ".zip"),
