@@ -74,6 +74,8 @@ HRESULT VexaConfig::OpenPath(const char* path, bool createBackupFile) {
     path_.Assign("");
     return E_FAIL;
   }
+  if (source_.EndedInsideBlock())
+    log_.Write("Open: Configuration file ends inside a block, it may be cut off: ( %s )", path_.c_str());
   const int version = VersionFromName(root->value.c_str());
   if (version == 0) {
     log_.Write("Open Error: Configuration file: ( %s ) is pre 3.4.5", path_.c_str());

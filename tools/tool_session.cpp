@@ -1,13 +1,12 @@
 #include "tools/tool_session.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "platform/native_path.h"
+#include "platform/private_file.h"
 #include "platform/safearray.h"
 #include "platform/text_conversion.h"
 
@@ -36,10 +35,11 @@ void PrintRows(VARIANT& results) {
 }
 }  // namespace
 
-ToolSession::ToolSession() : config_(VexaConfig::CreateInstance()) {
-  std::error_code error;
-  logPath_ = (std::filesystem::temp_directory_path(error) / ("vexacfg-" + std::to_string(getpid()) + ".log")).string();
-  WithBstr(logPath_, [&](BSTR path) { return config_->OpenMessageLog(path, VARIANT_TRUE); });
+// The log is a new file of its own in the temporary folder, so it is never
+// deleted and made again under a name that another user could plant.
+ToolSession::ToolSession()
+    : config_(VexaConfig::CreateInstance()), logPath_(CreatePrivateFile(TemporaryFolder() + "/vexacfg-log-")) {
+  WithBstr(logPath_, [&](BSTR path) { return config_->OpenMessageLog(path, VARIANT_FALSE); });
   NewMessages();  // the opening banner is no failure text
 }
 
@@ -48,8 +48,13 @@ ToolSession::~ToolSession() {
   std::remove(logPath_.c_str());
 }
 
+// What Open logs on success (a file that may be cut off) is a warning.
 HRESULT ToolSession::Open(const std::string& path, bool willSave) {
-  return WithBstr(path, [&](BSTR bstr) { return config_->Open(bstr, willSave ? VARIANT_TRUE : VARIANT_FALSE); });
+  const HRESULT hr =
+      WithBstr(path, [&](BSTR bstr) { return config_->Open(bstr, willSave ? VARIANT_TRUE : VARIANT_FALSE); });
+  if (SUCCEEDED(hr))
+    if (const std::string warning = NewMessages(); !warning.empty()) std::fprintf(stderr, "vexacfg: warning: %s\n", warning.c_str());
+  return hr;
 }
 
 HRESULT ToolSession::Create(const std::string& path) {
