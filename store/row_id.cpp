@@ -26,14 +26,20 @@ void LookUpHostName() {
 }
 }  // namespace
 
+std::string RowIdTime(std::time_t when) {
+  char calendar[64] = "";
+  ctime_r(&when, calendar);
+  // ctime pads a one-digit day with a blank; the id keeps two digits.
+  if (calendar[8] == ' ') calendar[8] = '0';
+  tString time(calendar);
+  time.RemoveAllWhiteSpace();
+  return time.c_str();
+}
+
 HRESULT MakeRowId(tString& out) {
   std::lock_guard<std::mutex> lock(RowIdMutex());
   if (processId == 0) processId = CurrentProcessId();
   LookUpHostName();
-  std::time_t now = std::time(nullptr);
-  char calendar[64] = "";
-  ctime_r(&now, calendar);
-  tString time(calendar);
-  time.RemoveAllWhiteSpace();
+  const std::string time = RowIdTime(std::time(nullptr));
   return out.Format("%lu-%s@%s-%d", static_cast<unsigned long>(counter++), time.c_str(), hostName, processId);
 }
