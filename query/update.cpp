@@ -9,6 +9,16 @@
 
 namespace {
 constexpr int kNone = tString::kNone;
+
+// A file line ends at a line feed (and sheds a carriage return), so a value or
+// row id holding either would come back as several rows.
+bool HoldsLineBreak(const tString& text) { return std::strpbrk(text.c_str(), "\r\n") != nullptr; }
+
+HRESULT RefuseLineBreak(const tString& statement) {
+  DebugTrace("tSqlQueryEngine: Query (%s) failed, a value holds a line break, which the file cannot store\n",
+             statement.c_str());
+  return E_INVALIDARG;
+}
 }  // namespace
 
 // An update changes the rows its where clause matches and inserts one when none
@@ -20,11 +30,8 @@ HRESULT tSqlQueryEngine::handleUpdateStatement() {
   const bool wholeRow = setClause_.c_str()[0] == '*';
   const bool definition = setClause_.FindNoCase("System.TableDefinition") != kNone;
   const bool types = setClause_.FindNoCase("System.TableType") != kNone;
-  if (valuesHoldLineBreak(wholeRow || definition || types)) {
-    DebugTrace("tSqlQueryEngine: Query (%s) failed, a value holds a line break, which the file cannot store\n",
-               statement_.c_str());
-    return E_INVALIDARG;
-  }
+  if (HoldsLineBreak(suggestedRowId_) || valuesHoldLineBreak(wholeRow || definition || types))
+    return RefuseLineBreak(statement_);
   if (where_.FindNoCase("System.RowNumber") != kNone) return updateByRowId(wholeRow);
 
   if (definition || types) {
@@ -74,6 +81,7 @@ HRESULT tSqlQueryEngine::handleUpdateStatement() {
 // «where System.RowNumber = id»: only the whole-row form; a missing row is inserted under that id.
 HRESULT tSqlQueryEngine::updateByRowId(bool wholeRow) {
   if (!TextAfterFirst(where_, "=", rowId_)) return E_FAIL;
+  if (HoldsLineBreak(rowId_)) return RefuseLineBreak(statement_);
   tAtrribute* row = findRowById(rowId_);
   if (!wholeRow) {
     DebugTrace("tSqlQueryEngine::handleUpdateStatement, illegal statement using System.RowNumber and 'Set' option failed. Need to fix this code eventually!\n");
@@ -127,17 +135,14 @@ HRESULT tSqlQueryEngine::ApplySetClause() {
   return S_OK;
 }
 
-// A file line ends at a line feed (and sheds a carriage return), so a value
-// holding either would come back as several rows.
 bool tSqlQueryEngine::valuesHoldLineBreak(bool wholeValue) {
-  const auto holdsBreak = [](const tString& text) { return std::strpbrk(text.c_str(), "\r\n") != nullptr; };
-  if (wholeValue) return holdsBreak(rowValue_);
+  if (wholeValue) return HoldsLineBreak(rowValue_);
   const char* text = setClause_.c_str();
   for (int position = 0, length = setClause_.Length(); position < length;) {
     while (position < length && IsWhiteSpace(text[position])) ++position;
     if (position == length) break;
     if (readAssignment(position, length) != S_OK) return false;  // reported when the clause is applied
-    if (holdsBreak(cellValue_)) return true;
+    if (HoldsLineBreak(cellValue_)) return true;
   }
   return false;
 }

@@ -137,7 +137,7 @@ TEST(QueryUpdate, ValuesWithLineBreaksAreRefused) {
   for (const char* statement : {"update LogBehavior set * = New\nLog|No|No|",
                                 "update LogBehavior set * = a|b\r|c| where LogName = 'EventLog'",
                                 "update LogBehavior set Show = 'x\ny' where LogName = 'EventLog'",
-                                "update LogBehavior set Show = 'x', Save = 'y\r' where 0",
+                                "update LogBehavior set Show = 'x', Save = 'y\rz' where 0",
                                 "update LogBehavior set * = c|d where System.RowNumber = c\nd",
                                 "update LogBehavior set System.TableDefinition = LogName|Show\nSave"})
     EXPECT_EQ(db.Run(statement), E_INVALIDARG) << statement;
