@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <iostream>
 
 #include "platform/text_conversion.h"
@@ -23,8 +25,11 @@ int Create(const Arguments& arguments) {
   const Command& self = Find("create");
   LONG version = 5;
   std::string path;
+  bool force = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
-    if (arguments[i] == "--version" && i + 1 < arguments.size()) {
+    if (arguments[i] == "--force") {
+      force = true;
+    } else if (arguments[i] == "--version" && i + 1 < arguments.size()) {
       const std::string& value = arguments[++i];
       if (value != "3" && value != "4" && value != "5") return FailWith("--version takes 3, 4 or 5");
       version = std::atoi(value.c_str());
@@ -35,6 +40,8 @@ int Create(const Arguments& arguments) {
     }
   }
   if (path.empty()) return UsageError(self);
+  std::error_code error;
+  if (!force && std::filesystem::exists(path, error)) return FailWith(path + " exists (--force replaces it)");
   ToolSession session;
   session.Config().put_Version(version);
   const HRESULT hr = session.Create(path);
@@ -127,8 +134,10 @@ int Shell(const Arguments& arguments) {
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
-      {"create", "create PATH [--version 3|4|5]",
-       "Creates a new configuration file of the version (5 by default), with every table of that version.", Create},
+      {"create", "create PATH [--version 3|4|5] [--force]",
+       "Creates a new configuration file of the version (5 by default), with every table of that version.\n"
+       "An existing file is replaced only with --force.",
+       Create},
       {"query", "query PATH STATEMENT [STATEMENT...] [--save]",
        "Runs the statements in order and prints the rows of each select, one per line, cells joined by \"|\".\n"
        "With --save the file is saved after the last statement (a .Backup copy of it is made first).",
