@@ -2,6 +2,8 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "tests/test_support.h"
@@ -213,4 +215,21 @@ TEST_F(Tool, TypelibListsClassesAndMembers) {
                            "\n    -4 _NewEnum get 0\n", "\n    66 NullBias put 1\n"})
     EXPECT_NE(library.out.find(line), std::string::npos) << line;
   EXPECT_EQ(library.out.find("_IThresholdsEvents"), std::string::npos);
+}
+
+// The module's path goes into the registry whole, whatever its letters and the locale.
+TEST_F(Tool, RegistersFromAFolderWhoseNameIsNotAscii) {
+  const std::string folder = dir.Path("bin-\xC3\xBC");
+  std::filesystem::create_directory(folder);
+  std::filesystem::copy_file(VEXACFG_PATH, folder + "/vexacfg");
+  for (const char* locale : {"C", "C.UTF-8"}) {
+    setenv("LC_ALL", locale, 1);
+    const std::string command = "'" + folder + "/vexacfg' register --registry " + Quoted("r.reg") + " 2>" +
+                                dir.Path("stderr");
+    EXPECT_EQ(std::system(command.c_str()), 0) << locale << ": " << ReadTextFile(dir.Path("stderr"));
+    const std::string registry = ReadTextFile(dir.Path("r.reg"));
+    EXPECT_NE(registry.find("@=\"" + folder + "/vexacfg\""), std::string::npos) << locale;
+    EXPECT_NE(registry.find("HELPDIR]\n@=\"" + folder + "\""), std::string::npos) << locale;
+  }
+  unsetenv("LC_ALL");
 }
