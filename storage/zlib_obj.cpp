@@ -280,9 +280,11 @@ class ZlibObj final : public IZlibObj, private RefCounted {
       std::free(copy);
       return nullptr;
     }
-    zip_source_keep(buffer_);
     zip_t* archive = zip_open_from_source(buffer_, keepMembers ? ZIP_CREATE : ZIP_CREATE | ZIP_TRUNCATE, error);
-    if (!archive) DropBuffer();
+    // The archive owns the source from here on; the extra reference keeps it
+    // readable after the close.
+    if (archive) zip_source_keep(buffer_);
+    else DropBuffer();
     return archive;
   }
 
