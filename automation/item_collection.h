@@ -4,7 +4,10 @@
 #pragma once
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <initializer_list>
+#include <new>
+#include <string>
 #include <vector>
 
 #include "automation/dispatch_object.h"
@@ -130,11 +133,22 @@ class ItemCollection : public DispatchObject<Interface> {
   HRESULT RewriteTable(const char* deleteStatement, Build buildStatement) {
     tSqlQueryEngine* engine = binding_.Engine();
     if (!engine) return E_POINTER;
+    // Built before anything changes: a value that the file cannot hold (one
+    // with a line break) refuses the whole save and leaves the table as it was.
+    std::vector<std::string> statements;
+    tString statement;
+    try {
+      for (ItemClass* item : items_) {
+        if (!buildStatement(*item, statement)) continue;
+        if (std::strpbrk(statement.c_str(), "\r\n")) return E_INVALIDARG;
+        statements.emplace_back(statement.c_str());
+      }
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
     if (HRESULT hr = engine->Query(deleteStatement); FAILED(hr)) return hr;
     if (HRESULT hr = engine->Commit(); FAILED(hr)) return hr;
-    tString statement;
-    for (ItemClass* item : items_)
-      if (buildStatement(*item, statement)) engine->Query(statement.c_str());
+    for (const std::string& insert : statements) engine->Query(insert.c_str());
     return S_OK;
   }
 

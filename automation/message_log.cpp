@@ -6,9 +6,10 @@
 #include <string>
 
 #include "platform/calendar_time.h"
+#include "platform/native_path.h"
 
 void MessageLog::Open(const char* path, bool deleteExisting) {
-  path_ = path ? path : "";
+  path_ = NativePathFromNarrow(path ? path : "");
   if (deleteExisting) std::remove(path_.c_str());
   open_ = true;
   std::time_t now = std::time(nullptr);

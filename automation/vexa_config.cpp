@@ -1,11 +1,11 @@
 #include "automation/vexa_config.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <type_traits>
 
+#include "platform/file_replace.h"
+#include "platform/native_path.h"
 #include "platform/safearray.h"
 #include "schema/upgrade_statements.h"
 #include "schema/version_names.h"
@@ -74,6 +74,8 @@ HRESULT VexaConfig::OpenPath(const char* path, bool createBackupFile) {
     path_.Assign("");
     return E_FAIL;
   }
+  if (source_.EndedInsideBlock())
+    log_.Write("Open: Configuration file ends inside a block, it may be cut off: ( %s )", path_.c_str());
   const int version = VersionFromName(root->value.c_str());
   if (version == 0) {
     log_.Write("Open Error: Configuration file: ( %s ) is pre 3.4.5", path_.c_str());
@@ -84,10 +86,13 @@ HRESULT VexaConfig::OpenPath(const char* path, bool createBackupFile) {
   engine_.AttachSource(&source_);
   if (HRESULT hr = SelectActiveParameterSet(); FAILED(hr)) return hr;
   if (createBackupFile) {
+    // Replaced as a save replaces a file, so that a good backup is never
+    // traded for a cut-off one.
     const std::string backup = std::string(path_.c_str()) + ".Backup";
-    std::error_code error;
-    std::filesystem::copy_file(path_.c_str(), backup, std::filesystem::copy_options::overwrite_existing, error);
-    if (error) log_.Write("Open: Failed to make a backup of the configuration file: ( %s )", backup.c_str());
+    std::string content;
+    if (!ReadFileContent(NativePathFromNarrow(path_.c_str()), content) ||
+        !ReplaceFileContent(NativePathFromNarrow(backup.c_str()), content))
+      log_.Write("Open: Failed to make a backup of the configuration file: ( %s )", backup.c_str());
   }
   root_ = root;
   opened_ = true;
@@ -159,7 +164,7 @@ HRESULT STDMETHODCALLTYPE VexaConfig::Create(BSTR pathAndName, VARIANT_BOOL open
 
 // Always plain text, whatever the name; lines end as in every configuration file.
 HRESULT VexaConfig::WriteTemplate(const char* path) {
-  std::FILE* file = std::fopen(path, "wb");
+  std::FILE* file = std::fopen(NativePathFromNarrow(path).c_str(), "wb");
   if (!file) return E_FAIL;
   for (char c : VersionTemplate(version_)) {
     if (c == '\n') std::fputc('\r', file);
@@ -172,7 +177,7 @@ HRESULT VexaConfig::WriteTemplate(const char* path) {
 HRESULT STDMETHODCALLTYPE VexaConfig::get_VersionFromFile(BSTR fileName, BSTR* version) {
   if (!version) return E_POINTER;
   const tString path = Narrow(fileName);
-  std::FILE* file = std::fopen(path.c_str(), "r");
+  std::FILE* file = std::fopen(NativePathFromNarrow(path.c_str()).c_str(), "r");
   if (!file) {
     log_.Write("Version: Failed to open config file: ( %s )", path.c_str());
     return E_FAIL;

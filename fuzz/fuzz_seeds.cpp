@@ -48,6 +48,9 @@ const char* const kStatements[] = {
     "select System.TableDefinition from ParameterDefaults",
     "select Parameter from ParameterDefaults where Width > 2.5 && Color = 'Re?' order by Width",
     "sort table EventMarkerLog on Group,User",
+    "update EventMarkerLog set * = Pilot|pilot|PILOT|12:00:03|same key in three columns|",
+    "update EventMarkerLog set Group = 'crew' where User = 'pilot'",
+    "sort table EventMarkerLog on Group,SubGroup,User,Comment",
     "select Comment from EventMarkerLog where Group = 'Flight' && User = 'crew'",
     "update EventMarkerLog set Time = '13:00' where Group = 'Flight' && User = 'pilot'",
     "delete * from EventMarkerLog where User = 'crew'",
@@ -110,6 +113,10 @@ int main(int argc, char** argv) {
     const std::string name = "seed" + std::to_string(i);
     WriteFile(root / "fuzz_load_text" / name, texts[i]);
     WriteFile(root / "fuzz_load_zip" / (name + "-member"), "\x01" + texts[i]);
+    // The member's headers claim just over the size cap, and just under it.
+    for (const char* claim : {"\x01\x00\x00\x40", "\xff\xff\xff\x3f"})
+      WriteFile(root / "fuzz_load_zip" / (name + "-claim" + (claim[0] == 1 ? "-over" : "-under")),
+                std::string("\x02") + std::string(claim, 4) + texts[i]);
     for (bool compressed : {false, true})
       WriteFile(root / "fuzz_load_zip" / (name + (compressed ? "-deflated" : "-stored")),
                 std::string(1, '\0') + ArchiveBytes(root / "scratch.zip", texts[i], compressed));

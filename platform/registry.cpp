@@ -7,7 +7,9 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <sstream>
 
+#include "platform/private_file.h"
 #include "platform/text_conversion.h"
 #include "platform/wide_compare.h"
 
@@ -50,7 +52,7 @@ std::string Quoted(const std::wstring& text) {
     if (c == L'"' || c == L'\\') quoted += L'\\';
     quoted += c;
   }
-  return NarrowFromWide((quoted + L"\"").c_str());
+  return Utf8FromWide(quoted + L"\"");
 }
 
 // Reads a quoted string starting at `at`; moves `at` behind it.
@@ -85,7 +87,7 @@ HRESULT Load(Keys& keys) {
   while (std::getline(file, narrow)) {
     if (!narrow.empty() && narrow.back() == '\r') narrow.pop_back();
     if (narrow.empty() || narrow[0] == ';' || narrow == kHeader) continue;
-    const std::wstring line = WideFromNarrow(narrow.c_str());
+    const std::wstring line = WideFromUtf8(narrow);
     std::wstring name, value;
     if (line.front() == L'[' && line.back() == L']') {
       const std::wstring path = line.substr(1, line.size() - 2);
@@ -100,24 +102,17 @@ HRESULT Load(Keys& keys) {
   return S_OK;
 }
 
-// Written beside the file and then renamed over it, so that a reader never
-// sees half a registry.
+// The file is UTF-8. It is written under a new name beside itself and renamed
+// over itself, so that a reader never sees half a registry.
 HRESULT Store(const Keys& keys) {
-  const std::string path = FilePath();
-  const std::string written = path + ".new";
-  {
-    std::ofstream file(written, std::ios::trunc);
-    file << kHeader << "\n";
-    for (const auto& [key, values] : keys) {
-      file << "\n[" << NarrowFromWide(kRoot) << "\\" << NarrowFromWide(key.c_str()) << "]\n";
-      for (const auto& [name, value] : values)
-        file << (name.empty() ? std::string("@") : Quoted(name)) << "=" << Quoted(value) << "\n";
-    }
-    if (!file.flush()) return REGDB_E_WRITEREGDB;
+  std::ostringstream file;
+  file << kHeader << "\n";
+  for (const auto& [key, values] : keys) {
+    file << "\n[" << Utf8FromWide(kRoot) << "\\" << Utf8FromWide(key) << "]\n";
+    for (const auto& [name, value] : values)
+      file << (name.empty() ? std::string("@") : Quoted(name)) << "=" << Quoted(value) << "\n";
   }
-  std::error_code error;
-  std::filesystem::rename(written, path, error);
-  return error ? REGDB_E_WRITEREGDB : S_OK;
+  return WriteReplacingEntry(FilePath(), file.str()) ? S_OK : REGDB_E_WRITEREGDB;
 }
 
 void AddWithParents(Keys& keys, const std::wstring& key) {

@@ -65,6 +65,8 @@ class tSqlQueryEngine {
   HRESULT insertAssignedRow();
   HRESULT ApplySetClause();
   HRESULT assignCell(int& position, int length);
+  HRESULT readAssignment(int& position, int length);
+  bool valuesHoldLineBreak(bool wholeValue);
   HRESULT handleDeleteStatement();
   HRESULT purgeRowsByState();
 

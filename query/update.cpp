@@ -9,6 +9,16 @@
 
 namespace {
 constexpr int kNone = tString::kNone;
+
+// A file line ends at a line feed (and sheds a carriage return), so a value or
+// row id holding either would come back as several rows.
+bool HoldsLineBreak(const tString& text) { return std::strpbrk(text.c_str(), "\r\n") != nullptr; }
+
+HRESULT RefuseLineBreak(const tString& statement) {
+  DebugTrace("tSqlQueryEngine: Query (%s) failed, a value holds a line break, which the file cannot store\n",
+             statement.c_str());
+  return E_INVALIDARG;
+}
 }  // namespace
 
 // An update changes the rows its where clause matches and inserts one when none
@@ -18,10 +28,13 @@ HRESULT tSqlQueryEngine::handleUpdateStatement() {
   if (!TextAfterFirst(setClause_, "=", rowValue_)) return E_FAIL;
   noWhere_ = std::strcmp(where_.c_str(), "1") == 0;
   const bool wholeRow = setClause_.c_str()[0] == '*';
+  const bool definition = setClause_.FindNoCase("System.TableDefinition") != kNone;
+  const bool types = setClause_.FindNoCase("System.TableType") != kNone;
+  if (HoldsLineBreak(suggestedRowId_) || valuesHoldLineBreak(wholeRow || definition || types))
+    return RefuseLineBreak(statement_);
   if (where_.FindNoCase("System.RowNumber") != kNone) return updateByRowId(wholeRow);
 
-  const bool definition = setClause_.FindNoCase("System.TableDefinition") != kNone;
-  if (definition || setClause_.FindNoCase("System.TableType") != kNone) {
+  if (definition || types) {
     tAtrribute* section = definition ? table_.definition : table_.types;
     if (FAILED(section->value.Assign(rowValue_))) return E_OUTOFMEMORY;
     section->state = kRowEdited;
@@ -68,6 +81,7 @@ HRESULT tSqlQueryEngine::handleUpdateStatement() {
 // «where System.RowNumber = id»: only the whole-row form; a missing row is inserted under that id.
 HRESULT tSqlQueryEngine::updateByRowId(bool wholeRow) {
   if (!TextAfterFirst(where_, "=", rowId_)) return E_FAIL;
+  if (HoldsLineBreak(rowId_)) return RefuseLineBreak(statement_);
   tAtrribute* row = findRowById(rowId_);
   if (!wholeRow) {
     DebugTrace("tSqlQueryEngine::handleUpdateStatement, illegal statement using System.RowNumber and 'Set' option failed. Need to fix this code eventually!\n");
@@ -121,15 +135,26 @@ HRESULT tSqlQueryEngine::ApplySetClause() {
   return S_OK;
 }
 
-// One «column = value» of the list, from `position` up to the comma that ends it.
-// Inside single quotes a comma is ordinary and two quotes stand for one.
-HRESULT tSqlQueryEngine::assignCell(int& position, int length) {
+bool tSqlQueryEngine::valuesHoldLineBreak(bool wholeValue) {
+  if (wholeValue) return HoldsLineBreak(rowValue_);
+  const char* text = setClause_.c_str();
+  for (int position = 0, length = setClause_.Length(); position < length;) {
+    while (position < length && IsWhiteSpace(text[position])) ++position;
+    if (position == length) break;
+    if (readAssignment(position, length) != S_OK) return false;  // reported when the clause is applied
+    if (HoldsLineBreak(cellValue_)) return true;
+  }
+  return false;
+}
+
+// Reads one «column = value» of the list into the column name and the cell
+// value, from `position` up to the comma that ends it, behind which `position`
+// is left. Inside single quotes a comma is ordinary and two quotes stand for one.
+// S_FALSE when no "=" follows.
+HRESULT tSqlQueryEngine::readAssignment(int& position, int length) {
   const char* text = setClause_.c_str();
   int equals = setClause_.FindChar('=', position);
-  if (equals == kNone) {
-    DebugTrace("tSqlQueryEngine: Query (%s) failed, set statement not properly formed\n", statement_.c_str());
-    return E_FAIL;
-  }
+  if (equals == kNone) return S_FALSE;
   if (FAILED(CopySlice(setClause_, position, equals, columnName_))) return E_OUTOFMEMORY;
   columnName_.Trim();
 
@@ -151,6 +176,17 @@ HRESULT tSqlQueryEngine::assignCell(int& position, int length) {
   cellValue_.CollapseDoubled('\'');
   cellValue_.Trim();
   position = end + 1;
+  return S_OK;
+}
+
+// One «column = value» of the list, written into the edited copy of the row.
+HRESULT tSqlQueryEngine::assignCell(int& position, int length) {
+  const HRESULT hr = readAssignment(position, length);
+  if (hr == S_FALSE) {
+    DebugTrace("tSqlQueryEngine: Query (%s) failed, set statement not properly formed\n", statement_.c_str());
+    return E_FAIL;
+  }
+  if (FAILED(hr)) return hr;
 
   int column = 0;
   if (FAILED(table_.definition->value.FieldIndex(columnName_.c_str(), '|', false, column))) {

@@ -10,8 +10,8 @@ vexacfg=build/tools/vexacfg
 file=${1:-}
 if [ -z "$file" ]; then
   file=build/demo.cfg
-  echo "\$ vexacfg create $file"
-  $vexacfg create "$file"
+  echo "\$ vexacfg create $file --force"
+  $vexacfg create "$file" --force
 fi
 echo "\$ vexacfg version $file"
 $vexacfg version "$file"

@@ -3,13 +3,13 @@
 #include "automation/module_lock.h"
 #include "platform/class_activation.h"
 #include "platform/host_identity.h"
-#include "platform/text_conversion.h"
+#include "platform/native_path.h"
 #include "server/class_factory.h"
 #include "server/registration.h"
 
 namespace {
 // The module is linked into the running program, so it has the program's path.
-std::wstring ModulePath() { return WideFromNarrow(ExecutablePath().c_str()); }
+std::wstring ModulePath() { return WideFromNativePath(ExecutablePath()); }
 }  // namespace
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {

@@ -1,6 +1,6 @@
 #include "server/registration.h"
 
-#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "automation/component_ids.h"
@@ -82,7 +82,8 @@ HRESULT UnregisterClassEntries(const ClassEntry& entry) {
 // apartment, so no proxy ever needs to find them.
 HRESULT RegisterTypeLibrary(const std::wstring& modulePath) {
   const std::wstring version = TypeLibraryKey() + L"\\" + kTypeLibraryVersion;
-  const std::wstring folder = std::filesystem::path(modulePath).parent_path().wstring();
+  const size_t slash = modulePath.find_last_of(L"/\\");
+  const std::wstring folder = slash == std::wstring::npos ? L"" : modulePath.substr(0, slash == 0 ? 1 : slash);
   HRESULT hr = RegistrySetValue(version, L"", kTypeLibraryHelp);
   if (SUCCEEDED(hr)) hr = RegistrySetValue(version + L"\\0\\win32", L"", modulePath);
   if (SUCCEEDED(hr)) hr = RegistrySetValue(version + L"\\FLAGS", L"", L"0");

@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "platform/component_registry.h"
+#include "platform/native_path.h"
 #include "platform/stopwatch.h"
 #include "platform/trace.h"
 #include "storage/file_path.h"
@@ -29,8 +31,9 @@ char* SkipWord(char* p) {
 }
 
 // Reads node lines and blocks into the tree. Iterative, so that deeply nested
-// input cannot exhaust the stack: each open block is one frame.
-void ParseBlock(tAtrribute* top, LineReader& lines) {
+// input cannot exhaust the stack: each open block is one frame. True when the
+// input ended inside a block, whose missing "}" the end of input stands for.
+bool ParseBlock(tAtrribute* top, LineReader& lines) {
   struct Frame {
     tAtrribute* parent;
     tAtrribute* current;
@@ -45,7 +48,7 @@ void ParseBlock(tAtrribute* top, LineReader& lines) {
     }
     if (*name == '}') {
       frames.pop_back();
-      if (frames.empty()) return;
+      if (frames.empty()) return false;
       continue;
     }
     char* nameEnd = SkipWord(name);
@@ -57,6 +60,10 @@ void ParseBlock(tAtrribute* top, LineReader& lines) {
     tAtrribute* node = tAtrribute::CreateChild(frames.back().parent, name, value, kRowUnchanged);
     if (node) frames.back().current = node;
   }
+  if (frames.size() == 1) return false;
+  DebugTrace("tConfigSource::LoadAttributesFromFile, the input ended inside %d open block(s)\n",
+             static_cast<int>(frames.size() - 1));
+  return true;
 }
 
 bool IsArchivePath(const char* path) {
@@ -106,6 +113,7 @@ void tConfigSource::DestroyTree() {
 
 tAtrribute* tConfigSource::LoadAttributesFromFile(const char* path) {
   DestroyTree();
+  endedInsideBlock_ = false;
   if (!path || !*path) return nullptr;
   path_.Assign(path, 8);
   root_ = IsArchivePath(path) ? LoadArchive(path) : LoadPlainText(path);
@@ -116,8 +124,20 @@ tAtrribute* tConfigSource::LoadAttributesFromFile(const char* path) {
   return root_;
 }
 
+// Memory that runs out while the tree grows fails the load, not the process.
+tAtrribute* tConfigSource::ParseTree(tAtrribute* root, LineReader& lines) {
+  try {
+    endedInsideBlock_ = ParseBlock(root, lines);
+    return root;
+  } catch (const std::bad_alloc&) {
+    DebugTrace("tConfigSource::LoadAttributesFromFile, out of memory\n");
+    TreeNodePool().GiveBack(root, false);
+    return nullptr;
+  }
+}
+
 tAtrribute* tConfigSource::LoadPlainText(const char* path) {
-  std::FILE* file = std::fopen(path, "r");
+  std::FILE* file = std::fopen(NativePathFromNarrow(path).c_str(), "r");
   if (!file) return nullptr;
   FileLineReader lines(file);
   tAtrribute* root = nullptr;
@@ -126,7 +146,7 @@ tAtrribute* tConfigSource::LoadPlainText(const char* path) {
     DebugTrace("tConfigSource::LoadAttributesFromFile, failed in config file FGets.. Illegal config file?\n");
   } else if (ParseRootLine(first, version)) {
     root = tAtrribute::CreateChild(nullptr, "Root", version.c_str(), kRowUnchanged);
-    if (root) ParseBlock(root, lines);
+    if (root) root = ParseTree(root, lines);
   }
   std::fclose(file);
   return root;
@@ -183,10 +203,10 @@ tAtrribute* tConfigSource::LoadArchive(const char* path) {
   DebugTrace("VexaTemplateLib::CreateAttributesBuffer() - Config file load took %f seconds with a buffer size of %d bytes\n",
              static_cast<double>(stopwatch.Seconds()), static_cast<int>(length));
 
-  BufferLineReader lines(text.data());
+  BufferLineReader lines(text.data(), static_cast<size_t>(count >= 0 && count <= length ? count : 0));
   char* first = lines.NextLine();
   if (!ParseRootLine(first, version)) return nullptr;
   tAtrribute* root = tAtrribute::CreateChild(nullptr, "Root", version.c_str(), kRowUnchanged);
-  if (root) ParseBlock(root, lines);
+  if (root) root = ParseTree(root, lines);
   return root;
 }

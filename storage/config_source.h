@@ -3,6 +3,8 @@
 #include "store/attribute.h"
 #include "store/tstring.h"
 
+class LineReader;
+
 class tConfigSource {
  public:
   tConfigSource();
@@ -21,15 +23,20 @@ class tConfigSource {
   HRESULT SaveToFile(const char* path);
 
   tAtrribute* Root() const { return root_; }
+  // The last load reached the end of its input inside a block: the file may
+  // have been cut off.
+  bool EndedInsideBlock() const { return endedInsideBlock_; }
   const tString& Path() const { return path_; }
 
  private:
   tAtrribute* LoadPlainText(const char* path);
   tAtrribute* LoadArchive(const char* path);
+  tAtrribute* ParseTree(tAtrribute* root, LineReader& lines);
   void DestroyTree();
 
   tAtrribute* root_ = nullptr;
   tString path_;
+  bool endedInsideBlock_ = false;
 };
 
 // The first line of a configuration text: "Root" (any case) and the version name.

@@ -1,12 +1,14 @@
 // Writing the tree back: plain text, or the member "VEXA/pfConfig" of an archive.
-#include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
-#include "platform/file_replacement.h"
+#include "platform/file_replace.h"
+#include "platform/native_path.h"
 #include "platform/trace.h"
 #include "storage/config_source.h"
 #include "storage/file_path.h"
+#include "storage/leftover_saves.h"
 #include "storage/zball.h"
 
 namespace {
@@ -21,13 +23,20 @@ class TextSink {
   virtual bool Put(const char* text) = 0;
 };
 
-class FileSink final : public TextSink {
+class StringSink final : public TextSink {
  public:
-  explicit FileSink(std::FILE* file) : file_(file) {}
-  bool Put(const char* text) override { return std::fputs(text, file_) >= 0; }
+  bool Put(const char* text) override {
+    try {
+      text_ += text;
+      return true;
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  const std::string& Text() const { return text_; }
 
  private:
-  std::FILE* file_;
+  std::string text_;
 };
 
 class ArchiveSink final : public TextSink {
@@ -90,8 +99,8 @@ HRESULT CreateArchive(tZBall& zball) {
   return hr;
 }
 
-// The archive component keeps every other member and commits through a
-// temporary copy of its own, so an archive on disk is never half written.
+// The archive component keeps every other member and replaces the archive's
+// content as a plain save does, so an archive on disk is never half written.
 HRESULT SaveArchive(tAtrribute* root, const char* path) {
   tZBall zball(path);
   IZlibObj* archive = zball.Component();
@@ -108,21 +117,11 @@ HRESULT SaveArchive(tAtrribute* root, const char* path) {
   return written && closed == S_OK ? S_OK : E_FAIL;
 }
 
-// Written beside the target and renamed over it, so that a failed save leaves
-// the previous file as it was.
-HRESULT SavePlainText(tAtrribute* root, const char* path) {
-  std::string temporary;
-  std::FILE* file = CreateFileBeside(path, temporary);
-  if (!file) return E_FAIL;
-  std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
-  FileSink sink(file);
-  bool written = WriteNode(root, sink) && FlushToDisk(file);
-  written = std::fclose(file) == 0 && written;
-  if (!written || !ReplaceFileWith(temporary.c_str(), path)) {
-    std::remove(temporary.c_str());
-    return E_FAIL;
-  }
-  return S_OK;
+// The whole text first, then one replacement of the file's content, which
+// keeps the previous file whole when the save fails.
+HRESULT SavePlainText(tAtrribute* root, const std::string& path) {
+  StringSink sink;
+  return WriteNode(root, sink) && ReplaceFileContent(path, sink.Text()) ? S_OK : E_FAIL;
 }
 }  // namespace
 
@@ -130,11 +129,14 @@ HRESULT tConfigSource::SaveToFile(const char* path) {
   if (!root_) return E_FAIL;
   if (!path) path = path_.c_str();
   if (!*path) return E_FAIL;
+  const std::string native = NativePathFromNarrow(path);
   // A read-only file stays as it is, even where its folder would allow it to be
   // replaced (and for a user whom no permission stops).
-  if (IsReadOnlyFile(path)) {
+  if (IsReadOnlyFile(native)) {
     DebugTrace("tConfigSource::SaveToFile, %s is read-only\n", path);
     return E_FAIL;
   }
-  return tString(FileExtension(path)).Equals(".zip") ? SaveArchive(root_, path) : SavePlainText(root_, path);
+  const HRESULT hr = tString(FileExtension(path)).Equals(".zip") ? SaveArchive(root_, path) : SavePlainText(root_, native);
+  if (hr == S_OK) RemoveLeftoverSaves(native);
+  return hr;
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/native_path.h"
+
 const char* FileExtension(const char* path) {
   const char* slash = std::strrchr(path, '/');
   const char* backslash = std::strrchr(path, '\\');
@@ -12,7 +14,7 @@ const char* FileExtension(const char* path) {
 }
 
 bool FileExists(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = std::fopen(NativePathFromNarrow(path).c_str(), "rb");
   if (!file) return false;
   std::fclose(file);
   return true;

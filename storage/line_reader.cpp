@@ -2,35 +2,45 @@
 
 #include <cstring>
 
+#include "platform/trace.h"
+
+namespace {
+void TraceZeroByte(const char* line, size_t length) {
+  if (std::memchr(line, '\0', length))
+    DebugTrace("LineReader: a zero byte ends the line, the rest of it is dropped: (%s)\n", line);
+}
+}  // namespace
+
 char* FileLineReader::NextLine() {
-  size_t used = 0;
+  line_.clear();
+  bool read = false;
   for (;;) {
-    if (!std::fgets(buffer_.data() + used, static_cast<int>(buffer_.size() - used), file_)) {
-      if (used == 0) return nullptr;
-      break;
+    if (next_ == end_) {
+      next_ = 0;
+      end_ = std::fread(chunk_.data(), 1, chunk_.size(), file_);
+      if (end_ == 0) break;
     }
-    used += std::strlen(buffer_.data() + used);
-    if (used > 0 && buffer_[used - 1] == '\n') break;
-    if (used + 1 < buffer_.size()) {
-      // fgets stopped short of a full buffer without a line feed: either the end of
-      // the file or a zero byte inside the line; skip past such bytes.
-      if (std::feof(file_) || std::ferror(file_)) break;
-      continue;
-    }
-    buffer_.resize(buffer_.size() * 2);
+    read = true;
+    const char* from = chunk_.data() + next_;
+    const void* feed = std::memchr(from, '\n', end_ - next_);
+    const size_t n = feed ? static_cast<size_t>(static_cast<const char*>(feed) - from) + 1 : end_ - next_;
+    line_.insert(line_.end(), from, from + n);
+    next_ += n;
+    if (feed) break;
   }
-  return buffer_.data();
+  if (!read) return nullptr;
+  TraceZeroByte(line_.data(), line_.size());
+  line_.push_back('\0');
+  return line_.data();
 }
 
 char* BufferLineReader::NextLine() {
-  if (!next_ || !*next_) return nullptr;
+  if (next_ == end_) return nullptr;
   char* line = next_;
-  char* feed = std::strchr(line, '\n');
-  if (feed) {
-    *feed = '\0';
-    next_ = feed + 1;
-  } else {
-    next_ = nullptr;
-  }
+  char* feed = static_cast<char*>(std::memchr(line, '\n', static_cast<size_t>(end_ - line)));
+  char* lineEnd = feed ? feed : end_;
+  next_ = feed ? feed + 1 : end_;
+  TraceZeroByte(line, static_cast<size_t>(lineEnd - line));
+  *lineEnd = '\0';
   return line;
 }

@@ -1,10 +1,9 @@
 #include "storage/zball.h"
 
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "platform/component_registry.h"
+#include "platform/native_path.h"
 #include "platform/text_conversion.h"
 #include "platform/trace.h"
 #include "storage/file_path.h"
@@ -30,9 +29,7 @@ HRESULT tZBall::UnzipMiscToTemp(const char* fileName, tString& fullPath) {
   const char* last = slash > backslash ? slash : backslash;
   tString baseName(last ? last + 1 : fileName);
   baseName.Trim();
-  std::error_code error;
-  const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-  const std::wstring destination = (folder / baseName.c_str()).wstring();
+  const std::wstring destination = WideFromNativePath(TemporaryFolder() + "/" + NativePathFromNarrow(baseName.c_str()));
   HRESULT hr = component_->ExtractFile(member.c_str(), destination.c_str());
   if (hr != S_OK) {
     DebugTraceW(L"tZBall::UnzipMiscToTemp - Error unzipping file %ls from archive %ls to location %ls\n",

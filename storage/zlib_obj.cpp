@@ -7,12 +7,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <new>
 #include <string>
 #include <system_error>
 
 #include "platform/component_registry.h"
+#include "platform/file_replace.h"
+#include "platform/native_path.h"
+#include "platform/private_file.h"
 #include "platform/text_conversion.h"
 #include "platform/trace.h"
 
@@ -49,25 +51,30 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     if (!path) return E_POINTER;
     if ((readFlag != 0 && readFlag != 1) || (appendMode != 0 && appendMode != 2)) return E_INVALIDARG;
     if (archive_) return E_FAIL;
-    const std::string name = NarrowFromWide(path);
-    const int flags = readFlag == 1 ? ZIP_RDONLY : appendMode == 0 ? ZIP_CREATE | ZIP_TRUNCATE : ZIP_CREATE;
+    const std::string name = NativePath(path);
     // libzip finds a missing folder at open on some platforms and only at the
     // commit on others; finding it here gives every platform the same answer.
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::path(name).parent_path();
-    if (readFlag == 0 && !folder.empty() && !std::filesystem::is_directory(folder, error)) {
+    std::error_code folderError;
+    const std::filesystem::path folder = std::filesystem::u8path(name).parent_path();
+    if (readFlag == 0 && !folder.empty() && !std::filesystem::is_directory(folder, folderError)) {
       DebugTrace("ZlibObj: cannot create archive %s: no such folder\n", name.c_str());
       return E_FAIL;
     }
-    int code = 0;
-    archive_ = zip_open(name.c_str(), flags, &code);
+    zip_error_t error;
+    zip_error_init(&error);
+    if (readFlag == 1) {
+      int code = 0;
+      archive_ = zip_open(name.c_str(), ZIP_RDONLY, &code);
+      zip_error_set(&error, code, 0);
+    } else {
+      archive_ = OpenInMemory(name, appendMode == 2, &error);
+    }
     if (!archive_) {
-      zip_error_t error;
-      zip_error_init_with_code(&error, code);
       TraceZipError("open archive", name, &error);
       zip_error_fini(&error);
       return E_FAIL;
     }
+    zip_error_fini(&error);
     reading_ = readFlag == 1;
     path_ = name;
     return S_OK;
@@ -83,7 +90,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     }
     // All or nothing: if the text or the comment cannot go in, the file on disk
     // is left exactly as it was.
-    const std::string comment = NarrowFromWide(closingText);
+    const std::string comment = Utf8FromWide(closingText);
     if (!AddPendingMember() || comment.size() > UINT16_MAX ||
         zip_set_archive_comment(archive_, comment.c_str(), static_cast<zip_uint16_t>(comment.size())) < 0) {
       TraceZipError("prepare archive", path_, zip_get_error(archive_));
@@ -97,7 +104,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     if (!member) return E_POINTER;
     if (flag != 0) return E_INVALIDARG;
     if (!archive_) return E_FAIL;
-    const std::string name = NarrowFromWide(member);
+    const std::string name = Utf8FromWide(member);
     if (reading_) {
       // The loader opens its member twice; the bytes of the member read last stay
       // until another one is opened or the archive closes, so that a member is
@@ -150,9 +157,9 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     std::wstring text;
     size_t end = readPos_;
     while (end < memberData_.size() && text.size() < static_cast<size_t>(limit - 1)) {
-      // One character per byte, so no byte sequence can fail to convert.
+      // Narrow text has a wide character for every byte.
       const char byte = memberData_[end++];
-      text += static_cast<wchar_t>(static_cast<unsigned char>(byte));
+      text += WideFromWindows1252(static_cast<unsigned char>(byte));
       if (byte == '\n') break;
     }
     *line = SysAllocStringLen(text.data(), static_cast<unsigned>(text.size()));
@@ -164,7 +171,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
   HRESULT STDMETHODCALLTYPE AddFolder(const OLECHAR* folder) override {
     if (!folder) return E_POINTER;
     if (!archive_ || reading_) return E_FAIL;
-    const std::string name = NarrowFromWide(folder);
+    const std::string name = Utf8FromWide(folder);
     if (zip_dir_add(archive_, name.c_str(), ZIP_FL_ENC_GUESS) >= 0) return S_OK;
     const bool exists = zip_error_code_zip(zip_get_error(archive_)) == ZIP_ER_EXISTS;
     if (!exists) TraceZipError("add folder", name, zip_get_error(archive_));
@@ -172,16 +179,15 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return exists ? S_OK : E_FAIL;
   }
 
+  // The file is made anew under its name: a file or link planted there is
+  // replaced, never written through.
   HRESULT STDMETHODCALLTYPE ExtractFile(const OLECHAR* member, const OLECHAR* destinationPath) override {
     if (!member || !destinationPath) return E_POINTER;
     if (!archive_ || !reading_) return E_FAIL;
     std::string data;
-    if (!ReadEntry(NarrowFromWide(member), data)) return E_FAIL;
-    const std::string destination = NarrowFromWide(destinationPath);
-    std::ofstream out(destination, std::ios::binary | std::ios::trunc);
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    out.close();
-    if (!out) {
+    if (!ReadEntry(Utf8FromWide(member), data)) return E_FAIL;
+    const std::string destination = NativePath(destinationPath);
+    if (!WriteReplacingEntry(destination, data)) {
       DebugTrace("ZlibObj: cannot write %s\n", destination.c_str());
       return E_FAIL;
     }
@@ -229,8 +235,16 @@ class ZlibObj final : public IZlibObj, private RefCounted {
   }
 
   // The whole member is read up front so that the CRC has been checked before the
-  // caller sees any of it; sizes come from the data, not from the (untrusted) header.
+  // caller sees any of it. The size the header claims is checked before reading,
+  // and the bytes inflated against the same cap, since the header may lie.
   bool ReadEntry(const std::string& name, std::string& data) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat(archive_, name.c_str(), 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE) && stat.size > kMaxMemberBytes) {
+      DebugTrace("ZlibObj: member %s inflates to %llu bytes, more than %llu\n", name.c_str(),
+                 static_cast<unsigned long long>(stat.size), static_cast<unsigned long long>(kMaxMemberBytes));
+      return false;
+    }
     zip_file_t* file = zip_fopen(archive_, name.c_str(), 0);
     if (!file) {
       TraceZipError("open member", name, zip_get_error(archive_));
@@ -239,9 +253,70 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     }
     char chunk[16384];
     zip_int64_t n;
-    while ((n = zip_fread(file, chunk, sizeof chunk)) > 0) data.append(chunk, static_cast<size_t>(n));
+    bool fits = true;
+    try {
+      if (stat.valid & ZIP_STAT_SIZE) data.reserve(static_cast<size_t>(stat.size));
+      while (fits && (n = zip_fread(file, chunk, sizeof chunk)) > 0) {
+        fits = data.size() + static_cast<size_t>(n) <= kMaxMemberBytes;
+        if (fits) data.append(chunk, static_cast<size_t>(n));
+      }
+    } catch (const std::bad_alloc&) {
+      fits = false;
+    }
+    if (!fits) {
+      DebugTrace("ZlibObj: member %s does not fit in memory or exceeds %llu bytes\n", name.c_str(),
+                 static_cast<unsigned long long>(kMaxMemberBytes));
+      zip_fclose(file);
+      data = std::string();
+      return false;
+    }
     if (n < 0) TraceZipError("read member", name, zip_file_get_error(file));
     return zip_fclose(file) == 0 && n == 0;
+  }
+
+  // Writes go to an archive in memory, over the bytes of the file (when kept),
+  // so that the file is replaced as a whole at the close.
+  zip_t* OpenInMemory(const std::string& name, bool keepMembers, zip_error_t* error) {
+    std::string existing;
+    if (keepMembers && !ReadFileContent(name, existing)) {
+      zip_error_set(error, ZIP_ER_OPEN, 0);
+      return nullptr;
+    }
+    void* copy = existing.empty() ? nullptr : std::malloc(existing.size());
+    if (copy) std::memcpy(copy, existing.data(), existing.size());
+    else if (!existing.empty()) return nullptr;
+    buffer_ = zip_source_buffer_create(copy, existing.size(), 1, error);
+    if (!buffer_) {
+      std::free(copy);
+      return nullptr;
+    }
+    zip_t* archive = zip_open_from_source(buffer_, keepMembers ? ZIP_CREATE : ZIP_CREATE | ZIP_TRUNCATE, error);
+    // The archive owns the source from here on; the extra reference keeps it
+    // readable after the close.
+    if (archive) zip_source_keep(buffer_);
+    else DropBuffer();
+    return archive;
+  }
+
+  void DropBuffer() {
+    if (buffer_) zip_source_free(buffer_);
+    buffer_ = nullptr;
+  }
+
+  // The bytes that the close left in the memory archive.
+  bool WrittenBytes(std::string& bytes) {
+    if (zip_source_is_deleted(buffer_)) return false;
+    zip_stat_t stat;
+    if (zip_source_stat(buffer_, &stat) < 0 || zip_source_open(buffer_) < 0) return false;
+    try {
+      bytes.resize(static_cast<size_t>(stat.size));
+    } catch (const std::bad_alloc&) {
+      zip_source_close(buffer_);
+      return false;
+    }
+    const zip_int64_t n = zip_source_read(buffer_, bytes.data(), bytes.size());
+    zip_source_close(buffer_);
+    return n >= 0 && static_cast<zip_uint64_t>(n) == bytes.size();
   }
 
   // Hands the collected text of the open write member to libzip, which owns (and
@@ -278,24 +353,33 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, kDeflateLevel) == 0;
   }
 
-  // zip_close writes a temporary file and renames it over the archive, so a failed
-  // save leaves the previous archive intact.
+  // The archive is closed in memory and its bytes replace the file's content
+  // (see ReplaceFileContent), so a failed save leaves the previous archive intact.
   bool Commit() {
-    const bool ok = zip_close(archive_) == 0;
+    bool ok = zip_close(archive_) == 0;
     if (!ok) {
       TraceZipError("write archive", path_, zip_get_error(archive_));
       zip_discard(archive_);
     }
     archive_ = nullptr;
+    std::string bytes;
+    if (ok && !(WrittenBytes(bytes) && ReplaceFileContent(path_, bytes))) {
+      DebugTrace("ZlibObj: cannot write %s\n", path_.c_str());
+      ok = false;
+    }
+    DropBuffer();
     return ok;
   }
 
   void Discard() {
     zip_discard(archive_);
     archive_ = nullptr;
+    DropBuffer();
   }
 
   zip_t* archive_ = nullptr;
+  // Write mode: the memory that the archive is written into.
+  zip_source_t* buffer_ = nullptr;
   bool reading_ = false;
   std::string path_;
   bool memberOpen_ = false;

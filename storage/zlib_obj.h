@@ -1,6 +1,8 @@
 // The archive component "VexaZLibInterface.ZlibObj": the only way this system
 // reads and writes zip archives. Implemented on libzip.
 #pragma once
+#include <cstddef>
+
 #include "platform/bstr.h"
 #include "platform/unknown.h"
 
@@ -8,6 +10,10 @@
 constexpr IID IID_IZlibObj = {0x6A1E2C41, 0x3B7D, 0x4F0A, {0x9C, 0x11, 0x5D, 0x2E, 0x8B, 0x7A, 0x4F, 0x01}};
 
 inline constexpr const wchar_t* kZlibObjProgId = L"VexaZLibInterface.ZlibObj";
+
+// The most that one member may inflate to, far above any real configuration: a
+// member that claims or inflates to more is refused, whatever memory there is.
+inline constexpr size_t kMaxMemberBytes = size_t{1} << 30;
 
 struct IZlibObj : IUnknown {
   // readFlag 1: read; 0: write. appendMode 0: a new archive (replacing any file

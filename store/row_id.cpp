@@ -27,12 +27,19 @@ void LookUpHostName() {
 }
 }  // namespace
 
+std::string RowIdTime(std::time_t when) {
+  std::string calendar = CalendarTime(when);
+  // ctime pads a one-digit day with a blank; the id keeps two digits.
+  if (calendar.size() > 8 && calendar[8] == ' ') calendar[8] = '0';
+  tString time(calendar.c_str());
+  time.RemoveAllWhiteSpace();
+  return time.c_str();
+}
+
 HRESULT MakeRowId(tString& out) {
   std::lock_guard<std::mutex> lock(RowIdMutex());
   if (processId == 0) processId = CurrentProcessId();
   LookUpHostName();
-  std::time_t now = std::time(nullptr);
-  tString time(CalendarTime(now).c_str());
-  time.RemoveAllWhiteSpace();
+  const std::string time = RowIdTime(std::time(nullptr));
   return out.Format("%lu-%s@%s-%d", static_cast<unsigned long>(counter++), time.c_str(), hostName, processId);
 }

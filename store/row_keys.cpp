@@ -1,6 +1,8 @@
 #include "store/row_keys.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 KeySource RowKey(const tTable& table, const tAtrribute* row, const tString& rowValue, const char* column,
                  tString& key) {
@@ -22,24 +24,42 @@ void IndexRow(tTable& table, tAtrribute* row) {
   });
 }
 
+namespace {
+// Keys of several key columns that are equal ignoring case share one entry of
+// the row; this tells whether `key` is one of those already handled.
+bool Seen(std::vector<std::string>& seen, const tString& key) {
+  for (const std::string& earlier : seen)
+    if (key.Equals(earlier.c_str())) return true;
+  seen.emplace_back(key.c_str());
+  return false;
+}
+}  // namespace
+
 void UnindexRow(tTable& table, tAtrribute* row) {
   tHash* index = table.contents->index.get();
   if (!index) return;
   tString column, key;
+  std::vector<std::string> removed;
   ForEachKeyColumn(index->KeyColumns(), column, [&](const char* name) {
-    if (RowKey(table, row, row->value, name, key) != KeySource::Unknown) index->RemoveItem(key.c_str(), row);
+    if (RowKey(table, row, row->value, name, key) != KeySource::Unknown && !Seen(removed, key))
+      index->RemoveItem(key.c_str(), row);
   });
 }
 
+// The changed old keys go first; then every column's key is entered again, so
+// that an entry that a changed column shared with an unchanged one comes back.
 void UpdateRowKeys(tTable& table, tAtrribute* row) {
   tHash* index = table.contents->index.get();
   if (!index) return;
   tString column, oldKey, newKey;
+  std::vector<std::string> removed;
+  bool changed = false;
   ForEachKeyColumn(index->KeyColumns(), column, [&](const char* name) {
     const bool hadKey = RowKey(table, row, row->previousValue, name, oldKey) != KeySource::Unknown;
     const bool hasKey = RowKey(table, row, row->value, name, newKey) != KeySource::Unknown;
     if (hadKey && hasKey && std::strcmp(oldKey.c_str(), newKey.c_str()) == 0) return;
-    if (hadKey) index->RemoveItem(oldKey.c_str(), row);
-    if (hasKey) index->Insert(newKey.c_str(), row, true, true, nullptr);
+    changed = true;
+    if (hadKey && !Seen(removed, oldKey)) index->RemoveItem(oldKey.c_str(), row);
   });
+  if (changed) IndexRow(table, row);
 }

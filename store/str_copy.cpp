@@ -1,10 +1,10 @@
 #include "store/str_copy.h"
 
-#include <climits>
 #include <cstring>
 #include <cwchar>
 #include <vector>
 
+#include "platform/text_conversion.h"
 #include "platform/trace.h"
 
 namespace {
@@ -50,20 +50,16 @@ HRESULT tStrCpy(char* destination, const wchar_t* source, int count, bool termin
   const size_t limit = count < 0 ? sourceLength + 1 : static_cast<size_t>(count);
   // Character by character, so that what precedes an unconvertible character is
   // kept and every source character from it on reads "X".
-  std::mbstate_t state{};
   size_t written = 0;
   size_t i = 0;
   bool failed = false;
-  for (; i < sourceLength; ++i) {
-    char bytes[MB_LEN_MAX];
-    size_t n = std::wcrtomb(bytes, source[i], &state);
-    if (n == static_cast<size_t>(-1)) {
+  for (; i < sourceLength && written < limit; ++i) {
+    unsigned char byte;
+    if (!Windows1252FromWide(source[i], byte)) {
       failed = true;
       break;
     }
-    if (written + n > limit) break;
-    std::memcpy(destination + written, bytes, n);
-    written += n;
+    destination[written++] = static_cast<char>(byte);
   }
   if (failed)
     for (; i < sourceLength && written < limit; ++i) destination[written++] = 'X';
@@ -84,28 +80,12 @@ HRESULT tStrCpy(wchar_t* destination, const char* source, int count, bool termin
   }
   const size_t sourceLength = std::strlen(source);
   const size_t limit = count < 0 ? sourceLength + 1 : static_cast<size_t>(count);
-  std::mbstate_t state{};
+  // Every byte has a wide character.
   size_t written = 0;
-  size_t i = 0;
-  bool failed = false;
-  while (i < sourceLength && written < limit) {
-    wchar_t wide;
-    size_t n = std::mbrtowc(&wide, source + i, sourceLength - i, &state);
-    if (n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) {
-      failed = true;
-      break;
-    }
-    destination[written++] = wide;
-    i += n;
-  }
-  if (failed)
-    for (; i < sourceLength && written < limit; ++i) destination[written++] = L'X';
+  for (size_t i = 0; i < sourceLength && written < limit; ++i)
+    destination[written++] = WideFromWindows1252(static_cast<unsigned char>(source[i]));
   if (written < limit) destination[written] = L'\0';
   else if (terminate && limit > 0) destination[limit - 1] = L'\0';
-  if (failed) {
-    DebugTraceW(L"tStrCpy: mbstowcs encounter a wide character that it couldn't convert. String truncated to (%ls)\n",
-                destination);
-  }
   return S_OK;
 }
 
@@ -123,7 +103,7 @@ HRESULT TStringFromBstr(const OLECHAR* text, tString& out) {
     return S_OK;
   }
   const size_t length = std::wcslen(text);
-  std::vector<char> narrow(length * MB_LEN_MAX + 1);
+  std::vector<char> narrow(length + 1);
   tStrCpy(narrow.data(), text, static_cast<int>(narrow.size()), true);
   return out.Assign(narrow.data(), 8);
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+
 #include <set>
 
 #include "platform/host_identity.h"
@@ -152,10 +155,21 @@ TEST(RowIds, HaveTheDocumentedShapeAndDifferByCounter) {
   size_t at = id.find('@');
   ASSERT_NE(at, std::string::npos);
   EXPECT_EQ(id.substr(id.rfind('-') + 1), std::to_string(CurrentProcessId()));
-  // The calendar part is ctime's text without white space: day, month, time, year.
   std::string calendar = id.substr(id.find('-') + 1, at - id.find('-') - 1);
-  EXPECT_GE(calendar.size(), 18u);
+  EXPECT_EQ(calendar.size(), 20u);
   EXPECT_NE(calendar.find(':'), std::string::npos);
+}
+
+TEST(RowIds, TheDayOfTheMonthHasTwoDigits) {
+  const char* zone = std::getenv("TZ");
+  const std::string saved = zone ? zone : "";
+  setenv("TZ", "UTC", 1);
+  tzset();
+  EXPECT_EQ(RowIdTime(315626635), "WedJan0202:03:551980");
+  EXPECT_EQ(RowIdTime(316490635), "SatJan1202:03:551980");
+  if (zone) setenv("TZ", saved.c_str(), 1);
+  else unsetenv("TZ");
+  tzset();
 }
 
 TEST(RowIds, HostNameIsLookedUpOnceTheSocketLibraryStarts) {

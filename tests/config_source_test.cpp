@@ -100,10 +100,30 @@ TEST_F(Loader, TopLevelClosingLineEndsTheLoad) {
   EXPECT_EQ(Dump(root), "Root=V\n Table=A\n");
 }
 
-TEST_F(Loader, MissingClosingLinesAreClosedByTheEnd) {
+TEST_F(Loader, MissingClosingLinesAreClosedByTheEndAndSaidSo) {
+  TraceCapture traces;
   tAtrribute* root = LoadText("Root V\n{\nTable A\n{\nTableDefinition X");
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(Dump(root), "Root=V\n Table=A\n  TableDefinition=X\n");
+  EXPECT_TRUE(source.EndedInsideBlock());
+  EXPECT_TRUE(traces.Contains("the input ended inside 2 open block(s)"));
+  ASSERT_NE(LoadText("Root V\n{\nTable A\n{\nTableDefinition X\n}\n}\n"), nullptr);
+  EXPECT_FALSE(source.EndedInsideBlock());
+}
+
+// The zero byte ends its line's text; the next line is a line of its own.
+TEST_F(Loader, AZeroByteEndsTheTextOfItsLine) {
+  const std::string text = std::string("Root V\n{\nr1 a\0b|c\nr2 d|e\n}\n", 26);
+  TraceCapture traces;
+  tAtrribute* root = LoadText(text);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(Dump(root), "Root=V\n r1=a\n r2=d|e\n");
+  EXPECT_TRUE(traces.Contains("a zero byte ends the line"));
+
+  WriteArchive(dir.Path("zero.zip"), {{"VEXA/pfConfig", text}});
+  root = source.LoadAttributesFromFile(dir.Path("zero.zip").c_str());
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(Dump(root), "Root=V\n r1=a\n r2=d|e\n");
 }
 
 TEST_F(Loader, BadInputGivesNullOrATreeButNeverACrash) {

@@ -3,9 +3,11 @@
 // misses every byte that the load relies on, the very same tree.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "storage/config_source.h"
+#include "storage/zlib_obj.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -62,4 +64,30 @@ TEST_F(DamagedArchive, FlippedBytesLoadNothingOrTheSameTree) {
   // the other entries), but the member's data and checksum are always checked.
   EXPECT_GT(loaded, 0);
   EXPECT_LT(loaded, static_cast<int>(archive.size()) * 3 / 2);
+}
+
+namespace {
+// Sets the uncompressed size of the member in its local header and in the
+// central directory.
+void ClaimSize(std::string& archive, const std::string& member, uint32_t size) {
+  const auto patch = [&](const std::string& signature, size_t sizeOffset, size_t nameOffset) {
+    for (size_t at = archive.find(signature); at != std::string::npos; at = archive.find(signature, at + 1)) {
+      if (archive.compare(at + nameOffset, member.size(), member) != 0) continue;
+      for (int i = 0; i < 4; ++i) archive[at + sizeOffset + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+    }
+  };
+  patch(std::string("PK\x03\x04", 4), 22, 30);
+  patch(std::string("PK\x01\x02", 4), 24, 46);
+}
+}  // namespace
+
+// A member that would inflate beyond the cap is refused before any of it is
+// read: the load fails as any unreadable member does.
+TEST_F(DamagedArchive, AMemberClaimingMoreThanTheCapLoadsNothing) {
+  std::string bytes = archive;
+  ClaimSize(bytes, "VEXA/pfConfig", static_cast<uint32_t>(kMaxMemberBytes + 1));
+  TraceCapture traces;
+  EXPECT_FALSE(Loads(bytes));
+  EXPECT_TRUE(traces.Contains("more than"));
+  EXPECT_TRUE(traces.Contains("tConfigSource::LoadAttributesFromFile, failed in VexaZLibInterface OpenFile"));
 }

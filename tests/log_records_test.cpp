@@ -79,6 +79,19 @@ TEST(Events, RoundTripAndNameLookup) {
   EXPECT_EQ(f.owner.references, 0u);
 }
 
+// The whole save is refused before the table changes.
+TEST(Events, SaveTableRefusesALineBreakInAValue) {
+  LogFixture f;
+  Events* events = f.Open<Events>();
+  IEvent* event = nullptr;
+  ASSERT_EQ(events->Add(Bstr("Flare\nand more"), Bstr("12:30"), &event), S_OK);
+  event->Release();
+  EXPECT_EQ(events->SaveTable(), E_INVALIDARG);
+  EXPECT_EQ(f.db.Select("select System.RowState,Comment from EventMarkerLog"),
+            (Rows{"Unchanged|Takeoff", "Unchanged|Landing", "Unchanged|TAKEOFF"}));
+  events->Release();
+}
+
 TEST(Thresholds, LevelsAndValuesRoundTrip) {
   LogFixture f;
   Thresholds* thresholds = f.Open<Thresholds>();

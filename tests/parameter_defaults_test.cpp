@@ -110,7 +110,9 @@ TEST(ParameterDefaults, RoundTripRewritesOnlyTheSet) {
   ASSERT_EQ(defaults->Item(Var(L"Mach"), &mach), S_OK);
   mach->put_Units(Bstr("O'Neil"));
   mach->put_WindowType(vexaWindowTypeNone);
-  mach->put_DataSourceArgument(Bstr("x|y"));
+  BSTR argumentPut = SysAllocString(L"x|y \u00B5\u00E4");  // "µ" and "ä" are bytes of the narrow code page
+  mach->put_DataSourceArgument(argumentPut);
+  SysFreeString(argumentPut);
   IParameterDefault* beta = nullptr;
   ASSERT_EQ(defaults->Add(Bstr("Beta"), vexaDouble, 5.0, &beta), S_OK);
   ASSERT_EQ(defaults->Remove(Var(L"ALT")), S_OK);
@@ -118,7 +120,7 @@ TEST(ParameterDefaults, RoundTripRewritesOnlyTheSet) {
   ASSERT_EQ(f.db.engine.Commit(), S_OK);
   EXPECT_EQ(f.db.Select("select ParameterDefaults,Parameter,ParamType,Units,WindowType,DataSourceArguement,NullAverage "
                         "from ParameterDefaults"),
-            (Rows{"Other|Speed|||||", "ParameterSet1|Beta|double||Hanning||", "ParameterSet1|Mach|float|O'Neil||x\xCEy|"}));
+            (Rows{"Other|Speed|||||", "ParameterSet1|Beta|double||Hanning||", "ParameterSet1|Mach|float|O'Neil||x\xCEy \xB5\xE4|"}));
 
   ParameterDefaults* reread = f.Open("parameterset1");
   EXPECT_EQ(DefaultsFixture::Names(reread), (std::vector<std::string>{"Beta", "Mach"}));
@@ -127,6 +129,10 @@ TEST(ParameterDefaults, RoundTripRewritesOnlyTheSet) {
   VexaWindowType window;
   machAgain->get_WindowType(&window);
   EXPECT_EQ(window, vexaHanning);  // "none" is written as "" and comes back as Hanning
+  BSTR machArgument = nullptr;
+  machAgain->get_DataSourceArgument(&machArgument);
+  EXPECT_EQ(std::wstring(machArgument), L"x|y \u00B5\u00E4");
+  SysFreeString(machArgument);
   for (IUnknown* object : std::initializer_list<IUnknown*>{alt, mach, beta, machAgain, defaults, reread})
     object->Release();
   EXPECT_EQ(f.owner.references, 0u);

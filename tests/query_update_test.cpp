@@ -128,3 +128,21 @@ TEST(QueryDelete, RowStatePurgesAtOnce) {
   ASSERT_EQ(db.Run("delete from LogBehavior where System.RowState = Any"), S_OK);
   EXPECT_EQ(db.Run("select * from LogBehavior"), S_FALSE);
 }
+
+// A line break in a value would split the row into several when the file is
+// written, so no statement lets one into a row; breaks between assignments are
+// only white space.
+TEST(QueryUpdate, ValuesWithLineBreaksAreRefused) {
+  QueryFixture db(LogTable());
+  for (const char* statement : {"update LogBehavior set * = New\nLog|No|No|",
+                                "update LogBehavior set * = a|b\r|c| where LogName = 'EventLog'",
+                                "update LogBehavior set Show = 'x\ny' where LogName = 'EventLog'",
+                                "update LogBehavior set Show = 'x', Save = 'y\rz' where 0",
+                                "update LogBehavior set * = c|d where System.RowNumber = c\nd",
+                                "update LogBehavior set System.TableDefinition = LogName|Show\nSave"})
+    EXPECT_EQ(db.Run(statement), E_INVALIDARG) << statement;
+  EXPECT_EQ(db.Select("select System.RowState,* from LogBehavior"),
+            (Rows{"Unchanged|TestPointLog|Yes|Yes|", "Unchanged|EventLog|Yes|No|", "Unchanged|testpointlog|No|No|x"}));
+  ASSERT_EQ(db.Run("update LogBehavior set Show = 'x',\n Save = 'y' where LogName = 'EventLog'"), S_OK);
+  EXPECT_EQ(db.Select("select * from LogBehavior where LogName = 'EventLog'"), Rows{"EventLog|x|y|"});
+}

@@ -1,8 +1,9 @@
-// A save that cannot be completed, because the folder is read-only or the disk
-// is full, must fail with the configuration object's message and leave the
-// previous file exactly as it was. Each save runs in a child process that has
-// the fault: an unprivileged user for the read-only folder (root writes
-// anywhere), a file size limit for the full disk.
+// A save that cannot be completed because the disk is full must fail with the
+// configuration object's message and leave the previous file exactly as it
+// was, also where a read-only folder makes the save write the file in place.
+// Each save runs in a child process that has the fault: an unprivileged user
+// for the read-only folder (root writes anywhere), a file size limit for the
+// full disk.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "automation/vexa_config.h"
+#include "query/query_engine.h"
 #include "schema/version_template.h"
 #include "storage/config_source.h"
 #include "tests/test_support.h"
@@ -24,7 +26,7 @@ constexpr int kSaveSucceeded = 1;
 constexpr int kCannotDropPrivileges = 77;
 constexpr uid_t kNobody = 65534;
 
-enum class Fault { None, ReadOnlyFolder, FullDisk };
+enum class Fault { None, ReadOnlyFolder, FullDisk, ReadOnlyFolderAndFullDisk };
 
 class SaveFault : public ::testing::TestWithParam<const char*> {
  protected:
@@ -63,10 +65,11 @@ class SaveFault : public ::testing::TestWithParam<const char*> {
   }
 
   int SaveInChild(Fault fault) {
-    if (fault == Fault::ReadOnlyFolder) {
+    if (fault == Fault::ReadOnlyFolder || fault == Fault::ReadOnlyFolderAndFullDisk) {
       chmod(Folder().c_str(), 0555);
       if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) return kCannotDropPrivileges;
-    } else if (fault == Fault::FullDisk) {
+    }
+    if (fault == Fault::FullDisk || fault == Fault::ReadOnlyFolderAndFullDisk) {
       signal(SIGXFSZ, SIG_IGN);
       const rlimit limit{1024, 1024};
       setrlimit(RLIMIT_FSIZE, &limit);
@@ -99,9 +102,22 @@ TEST_P(SaveFault, WithoutAFaultTheSaveGoesThrough) {
   EXPECT_NE(ReadTextFile(Target()), previous);
 }
 
-TEST_P(SaveFault, ReadOnlyFolderKeepsThePreviousFile) {
+// The file is writable, so it is written in place and nothing is left beside it.
+TEST_P(SaveFault, ReadOnlyFolderStillSavesAWritableFile) {
   const std::string previous = ReadTextFile(Target());
   const int verdict = SaveWith(Fault::ReadOnlyFolder);
+  chmod(Folder().c_str(), 0755);
+  if (verdict == kCannotDropPrivileges) GTEST_SKIP() << "cannot switch to an unprivileged user";
+  ASSERT_EQ(verdict, kSaveSucceeded);
+  EXPECT_NE(ReadTextFile(Target()), previous);
+  tConfigSource source;
+  EXPECT_NE(source.LoadAttributesFromFile(Target().c_str()), nullptr);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder()), std::filesystem::directory_iterator()), 1);
+}
+
+TEST_P(SaveFault, ReadOnlyFolderAndFullDiskKeepThePreviousFile) {
+  const std::string previous = ReadTextFile(Target());
+  const int verdict = SaveWith(Fault::ReadOnlyFolderAndFullDisk);
   chmod(Folder().c_str(), 0755);
   if (verdict == kCannotDropPrivileges) GTEST_SKIP() << "cannot switch to an unprivileged user";
   ASSERT_EQ(verdict, kSaveFailed);
@@ -112,6 +128,37 @@ TEST_P(SaveFault, FullDiskKeepsThePreviousFile) {
   const std::string previous = ReadTextFile(Target());
   ASSERT_EQ(SaveWith(Fault::FullDisk), kSaveFailed);
   ExpectPreviousFileKept(previous);
+}
+
+// The file has grown beyond what the full disk allows: its backup cannot be
+// made, and the backup of the file as it was stays whole.
+TEST_P(SaveFault, FullDiskKeepsAGoodBackup) {
+  const std::string backup = Target() + ".Backup";
+  const std::string good = ReadTextFile(Target());
+  WriteTextFile(backup, good);
+  tConfigSource source;
+  ASSERT_NE(source.LoadAttributesFromFile(Target().c_str()), nullptr);
+  tSqlQueryEngine engine(&source);
+  for (int i = 0; i < 40; ++i) ASSERT_EQ(engine.Query("update EventMarkerLog set * = Flight|Loads|pilot|12:00|x|"), S_OK);
+  ASSERT_EQ(engine.Commit(), S_OK);
+  ASSERT_EQ(source.SaveToFile(nullptr), S_OK);
+
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1024, 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    VexaConfig* config = VexaConfig::CreateInstance();
+    config->OpenMessageLog(Bstr(Log()), VARIANT_FALSE);
+    _exit(config->Open(Bstr(Target()), VARIANT_TRUE) == S_OK ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(ReadTextFile(backup), good);
+  EXPECT_NE(ReadTextFile(Log()).find("Open: Failed to make a backup of the configuration file: ( " + backup + " )"),
+            std::string::npos);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder()), std::filesystem::directory_iterator()), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(PlainAndArchive, SaveFault, ::testing::Values(".cfg", ".zip"),

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cwchar>
+#include <string>
 
+#include "platform/text_conversion.h"
 #include "store/str_copy.h"
 #include "store/tstring.h"
 #include "tests/test_support.h"
@@ -182,16 +185,47 @@ TEST(TextConversion, UnconvertibleWideCharacterTurnsTheRestIntoX) {
   TraceCapture traces;
   const wchar_t source[] = {L'a', L'b', static_cast<wchar_t>(0x4E2D), L'd', L'e', 0};
   char narrow[16];
-  ASSERT_EQ(tStrCpy(narrow, source, -1, true), S_OK);  // the "C" locale cannot convert it
+  ASSERT_EQ(tStrCpy(narrow, source, -1, true), S_OK);  // not in the narrow code page
   EXPECT_STREQ(narrow, "abXXX");
   EXPECT_TRUE(traces.Contains("String truncated to (abXXX)"));
-
-  wchar_t wide[16];
-  ASSERT_EQ(tStrCpy(wide, "ab\xff" "de", -1, true), S_OK);
-  EXPECT_EQ(std::wcscmp(wide, L"abXXX"), 0);
-  EXPECT_TRUE(traces.Contains("mbstowcs encounter"));
 
   EXPECT_EQ(tStrCpy(static_cast<char*>(nullptr), "x", -1, true), E_POINTER);
   EXPECT_EQ(tStrCpy(narrow, static_cast<const char*>(nullptr), -1, true), S_OK);
   EXPECT_STREQ(narrow, "");
+}
+
+// The same table whatever the process locale says.
+TEST(TextConversion, NarrowTextIsWindows1252InEveryLocale) {
+  for (const char* locale : {"C", "C.UTF-8"}) {
+    std::setlocale(LC_ALL, locale);
+    char narrow[16];
+    ASSERT_EQ(tStrCpy(narrow, L"j\u00FCrgen \u20AC\u2122", -1, true), S_OK);
+    EXPECT_STREQ(narrow, "j\xFCrgen \x80\x99") << locale;
+    wchar_t wide[16];
+    ASSERT_EQ(tStrCpy(wide, "\xB5\xCE\x9F", -1, true), S_OK);
+    EXPECT_EQ(std::wstring(wide), L"\u00B5\u00CE\u0178") << locale;
+  }
+  std::setlocale(LC_ALL, "C");
+}
+
+TEST(TextConversion, EveryByteSurvivesTheWayThroughWideText) {
+  std::string all;
+  for (int byte = 1; byte < 256; ++byte) all += static_cast<char>(byte);
+  BSTR wide = BstrFromTString(tString(all.c_str()));
+  ASSERT_NE(wide, nullptr);
+  for (unsigned char undefined : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
+    EXPECT_EQ(wide[undefined - 1], static_cast<wchar_t>(undefined));
+  tString back;
+  ASSERT_EQ(TStringFromBstr(wide, back), S_OK);
+  EXPECT_EQ(std::string(back.c_str()), all);
+  SysFreeString(wide);
+}
+
+TEST(TextConversion, Utf8ForTheOutsideWorld) {
+  EXPECT_EQ(Utf8FromNarrow("j\xFCrgen \x80"), "j\xC3\xBCrgen \xE2\x82\xAC");
+  EXPECT_EQ(NarrowFromUtf8("j\xC3\xBCrgen \xE2\x82\xAC"), "j\xFCrgen \x80");
+  EXPECT_EQ(WideFromUtf8("\xF0\x9F\x98\x80|\xCE\xBC"), L"\U0001F600|\u03BC");
+  EXPECT_EQ(Utf8FromWide(L"\U0001F600|\u03BC"), "\xF0\x9F\x98\x80|\xCE\xBC");
+  // Malformed input: a stray continuation byte, an overlong form, a cut sequence.
+  EXPECT_EQ(WideFromUtf8("a\x80" "b\xC0\xAF\xE2\x82"), L"a\uFFFDb\uFFFD\uFFFD\uFFFD\uFFFD");
 }

@@ -77,6 +77,18 @@ TEST_F(Configuration, OpenFindsTheVersionAndTheActiveSet) {
             std::string::npos);
 }
 
+TEST_F(Configuration, OpenSaysWhenAFileEndsInsideABlock) {
+  config->OpenMessageLog(Bstr(dir.Path("messages.log")), VARIANT_TRUE);
+  std::string text = ConfigWithSets("a||True|\n");
+  WriteTextFile(dir.Path("whole.cfg"), text);
+  WriteTextFile(dir.Path("cut.cfg"), text.substr(0, text.rfind("}\n}\n")));
+  ASSERT_EQ(Open("whole.cfg"), S_OK);
+  EXPECT_EQ(Log().find("ends inside a block"), std::string::npos);
+  ASSERT_EQ(Open("cut.cfg"), S_OK);
+  EXPECT_NE(Log().find("Open: Configuration file ends inside a block, it may be cut off: ( " + dir.Path("cut.cfg") + " )"),
+            std::string::npos);
+}
+
 TEST_F(Configuration, AFileWithoutParameterSetsGetsOneOnSave) {
   WriteTextFile(dir.Path("c.cfg"), ConfigWithSets(""));
   ASSERT_EQ(Open("c.cfg", VARIANT_FALSE), S_OK);

@@ -82,6 +82,60 @@ TEST_F(Tool, ParamsAndEventsListTheCollections) {
   EXPECT_EQ(Run("events").exitCode, 2);
 }
 
+// A set name made of digits is a name, not a position.
+TEST_F(Tool, ParamsFindsASetByItsNameEvenWhenItIsANumber) {
+  ASSERT_EQ(Run("create " + Quoted("n.cfg")).exitCode, 0);
+  const std::string file = Quoted("n.cfg");
+  ASSERT_EQ(Run("query " + file +
+                " \"update ParameterDefaultsState set ParameterDefaults = '2024', where 0\""
+                " \"update ParameterDefaults set ParameterDefaults = '2024', Parameter = 'ALT', where 0\" --save")
+                .exitCode,
+            0);
+  EXPECT_EQ(Run("params " + file + " --set 2024").out, "ALT|float||||0\n");
+  const Outcome second = Run("params " + file + " --set 2");
+  EXPECT_EQ(second.exitCode, 1);
+  EXPECT_EQ(second.err, "vexacfg: E_FAIL (0x80004005): no parameter set 2\n");
+}
+
+TEST_F(Tool, CreateReplacesAFileOnlyWhenForced) {
+  WriteTextFile(dir.Path("mine.cfg"), "precious");
+  const Outcome refused = Run("create " + Quoted("mine.cfg"));
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.err, "vexacfg: " + dir.Path("mine.cfg") + " exists (--force replaces it)\n");
+  EXPECT_EQ(ReadTextFile(dir.Path("mine.cfg")), "precious");
+  ASSERT_EQ(Run("create " + Quoted("mine.cfg") + " --force --version 3").exitCode, 0);
+  EXPECT_EQ(Run("version " + Quoted("mine.cfg")).out, "VersionThreePointFourPointFive\n");
+}
+
+// Arguments and output are UTF-8 whatever the locale; the file holds Windows-1252.
+TEST_F(Tool, TextIsUtf8OutsideAndWindows1252Inside) {
+  ASSERT_EQ(Run("create " + Quoted("j\xC3\xBCrgen.cfg")).exitCode, 0);
+  const std::string file = Quoted("j\xC3\xBCrgen.cfg");
+  ASSERT_EQ(Run("query " + file + " \"update EventMarkerLog set * = g|s|j\xC3\xBCrgen|10:00|\xE2\x82\xAC 5|\" --save")
+                .exitCode,
+            0);
+  EXPECT_NE(ReadTextFile(dir.Path("j\xC3\xBCrgen.cfg")).find("|j\xFCrgen|10:00|\x80 5|"), std::string::npos);
+  for (const char* locale : {"C", "C.UTF-8"}) {
+    setenv("LC_ALL", locale, 1);
+    EXPECT_EQ(Run("events " + file).out, "g|s|j\xC3\xBCrgen|10:00|\xE2\x82\xAC 5|\n") << locale;
+    EXPECT_EQ(Run("query " + file + " \"select User from EventMarkerLog where User = 'J\xC3\xBCRGEN'\"").out,
+              "j\xC3\xBCrgen\n")
+        << locale;
+  }
+  unsetenv("LC_ALL");
+}
+
+TEST_F(Tool, WarnsAboutAFileThatEndsInsideABlock) {
+  ASSERT_EQ(Run("create " + Quoted("w.cfg")).exitCode, 0);
+  const std::string whole = ReadTextFile(dir.Path("w.cfg"));
+  WriteTextFile(dir.Path("w.cfg"), whole.substr(0, whole.rfind('}')));
+  const Outcome cut = Run("version " + Quoted("w.cfg"));
+  EXPECT_EQ(cut.exitCode, 0);
+  EXPECT_EQ(cut.out, "VersionFivePointZero\n");
+  EXPECT_EQ(cut.err, "vexacfg: warning: Open: Configuration file ends inside a block, it may be cut off: ( " +
+                         dir.Path("w.cfg") + " )\n");
+}
+
 TEST_F(Tool, ScriptDrivesTheClassesByName) {
   ASSERT_EQ(Run("create " + Quoted("e.cfg")).exitCode, 0);
   const std::string file = dir.Path("e.cfg");
@@ -138,4 +192,21 @@ TEST_F(Tool, TypelibListsClassesAndMembers) {
                            "\n    -4 _NewEnum get 0\n", "\n    66 NullBias put 1\n"})
     EXPECT_NE(library.out.find(line), std::string::npos) << line;
   EXPECT_EQ(library.out.find("_IThresholdsEvents"), std::string::npos);
+}
+
+// The module's path goes into the registry whole, whatever its letters and the locale.
+TEST_F(Tool, RegistersFromAFolderWhoseNameIsNotAscii) {
+  const std::string folder = dir.Path("bin-\xC3\xBC");
+  std::filesystem::create_directory(folder);
+  std::filesystem::copy_file(VEXACFG_PATH, folder + "/vexacfg");
+  for (const char* locale : {"C", "C.UTF-8"}) {
+    setenv("LC_ALL", locale, 1);
+    const std::string command = "'" + folder + "/vexacfg' register --registry " + Quoted("r.reg") + " 2>" +
+                                dir.Path("stderr");
+    EXPECT_EQ(std::system(command.c_str()), 0) << locale << ": " << ReadTextFile(dir.Path("stderr"));
+    const std::string registry = ReadTextFile(dir.Path("r.reg"));
+    EXPECT_NE(registry.find("@=\"" + folder + "/vexacfg\""), std::string::npos) << locale;
+    EXPECT_NE(registry.find("HELPDIR]\n@=\"" + folder + "\""), std::string::npos) << locale;
+  }
+  unsetenv("LC_ALL");
 }

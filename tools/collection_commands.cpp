@@ -5,6 +5,7 @@
 
 #include "automation/enumeration_texts.h"
 #include "platform/text_conversion.h"
+#include "store/str_copy.h"
 #include "tools/arguments.h"
 #include "tools/commands.h"
 #include "tools/tool_session.h"
@@ -15,7 +16,7 @@ template <class Item>
 std::string TextOf(Item* item, HRESULT (STDMETHODCALLTYPE Item::*get)(BSTR*)) {
   BSTR text = nullptr;
   (item->*get)(&text);
-  std::string narrow = NarrowFromWide(text);
+  std::string narrow = text ? Utf8FromWide(text) : "";
   SysFreeString(text);
   return narrow;
 }
@@ -37,19 +38,41 @@ void ForEachItem(Collection* collection, Print print) {
   }
 }
 
+// The set whose name is `setName` (any case), looked up by name even when the
+// name is made of digits, which Item would take for a position.
+HRESULT FindSet(IParameterSets* sets, const std::string& setName, IParameterSet** found) {
+  const tString wanted(NarrowFromUtf8(setName).c_str());
+  LONG count = 0;
+  sets->get_Count(&count);
+  for (LONG i = 1; i <= count; ++i) {
+    VARIANT index;
+    VariantInit(&index);
+    index.vt = VT_I4;
+    index.lVal = i;
+    IParameterSet* set = nullptr;
+    if (FAILED(sets->Item(index, &set))) continue;
+    BSTR name = nullptr;
+    set->get_SetName(&name);
+    tString narrow;
+    TStringFromBstr(name, narrow);
+    SysFreeString(name);
+    if (narrow.Equals(wanted)) {
+      *found = set;
+      return S_OK;
+    }
+    set->Release();
+  }
+  return E_FAIL;
+}
+
 // The defaults of the set called `setName`, or of the active set when it is empty.
 HRESULT OpenDefaults(VexaConfig& config, const std::string& setName, IParameterDefaults** defaults) {
   if (setName.empty()) return config.get_ParameterDefaults(defaults);
   IParameterSets* sets = nullptr;
   HRESULT hr = config.get_ParameterSets(&sets);
   if (FAILED(hr)) return hr;
-  VARIANT name;
-  VariantInit(&name);
-  name.vt = VT_BSTR;
-  name.bstrVal = SysAllocString(WideFromNarrow(setName.c_str()).c_str());
   IParameterSet* set = nullptr;
-  hr = sets->Item(name, &set);
-  VariantClear(&name);
+  hr = FindSet(sets, setName, &set);
   sets->Release();
   if (FAILED(hr)) return hr;
   hr = set->get_ParameterDefaults(defaults);

@@ -1,9 +1,12 @@
 #include "tools/commands.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <system_error>
 
+#include "platform/text_conversion.h"
 #include "tools/arguments.h"
 #include "tools/schema.h"
 #include "tools/statement_reader.h"
@@ -13,9 +16,13 @@ namespace {
 struct CreateOptions {
   std::string path;
   LONG version = 5;
+  bool force = false;
 };
 
 int Create(const CreateOptions& options) {
+  std::error_code error;
+  if (!options.force && std::filesystem::exists(std::filesystem::u8path(options.path), error))
+    return FailWith(options.path + " exists (--force replaces it)");
   ToolSession session;
   session.Config().put_Version(options.version);
   const HRESULT hr = session.Create(options.path);
@@ -66,7 +73,7 @@ int Tables(const FileOptions& options) {
 int Version(const FileOptions& options) {
   ToolSession session;
   if (HRESULT hr = session.Open(options.path); FAILED(hr)) return session.Fail(hr);
-  std::printf("%s\n", session.Config().VersionName().c_str());
+  std::printf("%s\n", Utf8FromNarrow(session.Config().VersionName().c_str()).c_str());
   return 0;
 }
 }  // namespace
@@ -90,11 +97,12 @@ void AddCommands(CLI::App& app, int& exitCode) {
 
 void AddFileCommands(CLI::App& app, int& exitCode) {
   auto create = std::make_shared<CreateOptions>();
-  CLI::App* command = AddCommand(app, "create PATH [--version 3|4|5]", "Create a new configuration file",
+  CLI::App* command = AddCommand(app, "create PATH [--version 3|4|5] [--force]", "Create a new configuration file",
                                  "Creates a new configuration file of the version (5 by default), with every table "
-                                 "of that version.");
+                                 "of that version.\nAn existing file is replaced only with --force.");
   command->add_option("PATH", create->path, "The new file")->required();
   command->add_option("--version", create->version, "Version 3, 4 or 5")->check(CLI::IsMember({3, 4, 5}));
+  command->add_flag("--force", create->force, "Replace an existing file");
   command->callback([create, &exitCode] { exitCode = Create(*create); });
 
   auto query = std::make_shared<QueryOptions>();

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <memory>
 
+#include "platform/text_conversion.h"
 #include "store/table.h"
 #include "tools/arguments.h"
 #include "tools/commands.h"
@@ -96,10 +97,10 @@ int Import(const ImportOptions& options) {
   ToolSession session;
   if (HRESULT hr = session.Open(options.path); FAILED(hr)) return session.Fail(hr);
   tTable table;
-  if (FAILED(OpenTable(session.Config().Root(), options.table.c_str(), table)))
+  if (FAILED(OpenTable(session.Config().Root(), NarrowFromUtf8(options.table).c_str(), table)))
     return FailWith("no table " + options.table);
   std::vector<std::string> rows, errors;
-  if (!ReadRows(options.file, SplitCells(table.definition->value.c_str()), rows, errors)) {
+  if (!ReadRows(options.file, SplitCells(Utf8FromNarrow(table.definition->value.c_str())), rows, errors)) {
     for (const std::string& error : errors) FailWith(error);
     return FailWith("nothing imported");
   }

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/text_conversion.h"
 #include "tools/failure_cause.h"
 #include "tools/trace_recorder.h"
 
@@ -14,30 +15,30 @@ bool SameName(const std::string& a, const std::string& b) {
 
 bool LoadedFile::Load(const std::string& path, std::string& error) {
   ForgetTraces();
-  tAtrribute* root = source_.LoadAttributesFromFile(path.c_str());
+  tAtrribute* root = source_.LoadAttributesFromFile(NarrowFromUtf8(path).c_str());
   if (!root) {
     error = LoadFailureCause(path, RecordedTraces());
     return false;
   }
-  versionName_ = root->value.c_str();
+  versionName_ = Utf8FromNarrow(root->value.c_str());
   // Walked by cursor: indexed access to a child list costs a walk each.
   root->BeginChildren();
   while (tAtrribute* node = root->NextChild()) {
     if (!node->name.Equals("Table")) continue;
     TableText table;
-    table.name = node->value.c_str();
+    table.name = Utf8FromNarrow(node->value.c_str());
     node->BeginChildren();
     while (tAtrribute* section = node->NextChild()) {
       if (section->name.Equals("TableDefinition")) {
         table.hasDefinition = true;
-        table.definition = section->value.c_str();
+        table.definition = Utf8FromNarrow(section->value.c_str());
       } else if (section->name.Equals("TableType")) {
         table.hasTypes = true;
-        table.types = section->value.c_str();
+        table.types = Utf8FromNarrow(section->value.c_str());
       } else if (section->name.Equals("TableContents")) {
         section->BeginChildren();
         while (tAtrribute* row = section->NextChild())
-          table.rows.push_back({row->name.c_str(), row->value.c_str()});
+          table.rows.push_back({Utf8FromNarrow(row->name.c_str()), Utf8FromNarrow(row->value.c_str())});
       }
     }
     tables_.push_back(std::move(table));

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/text_conversion.h"
 #include "store/table.h"
 #include "tools/arguments.h"
 #include "tools/commands.h"
@@ -18,7 +19,7 @@ std::vector<Cells> TableCounts(tAtrribute* root) {
     if (!node->name.Equals("Table")) continue;
     tTable table;
     const int count = SUCCEEDED(OpenTable(root, node->value.c_str(), table)) ? table.contents->ChildCount() : 0;
-    rows.push_back({node->value.c_str(), std::to_string(count)});
+    rows.push_back({Utf8FromNarrow(node->value.c_str()), std::to_string(count)});
   }
   return rows;
 }
@@ -28,13 +29,13 @@ bool SchemaRows(tAtrribute* root, const std::string& name, std::vector<Cells>& r
   root->BeginChildren();
   while (tAtrribute* node = root->NextChild()) {
     tTable table;
-    if (!node->name.Equals("Table") || (!name.empty() && !node->value.Equals(name.c_str()))) continue;
+    if (!node->name.Equals("Table") || (!name.empty() && !node->value.Equals(NarrowFromUtf8(name).c_str()))) continue;
     if (FAILED(OpenTable(root, node->value.c_str(), table))) continue;
     found = true;
-    const Cells columns = SplitCells(table.definition->value.c_str());
-    const Cells types = SplitCells(table.types->value.c_str());
+    const Cells columns = SplitCells(Utf8FromNarrow(table.definition->value.c_str()));
+    const Cells types = SplitCells(Utf8FromNarrow(table.types->value.c_str()));
     for (size_t i = 0; i < columns.size(); ++i)
-      rows.push_back({node->value.c_str(), columns[i], i < types.size() ? types[i] : ""});
+      rows.push_back({Utf8FromNarrow(node->value.c_str()), columns[i], i < types.size() ? types[i] : ""});
   }
   return found;
 }

@@ -83,7 +83,7 @@ std::vector<Token> Tokenize(const std::wstring& line) {
       tokens.push_back({Token::Symbol, std::wstring(1, c)});
       ++at;
     } else {
-      Syntax("unexpected character '" + NarrowFromWide(std::wstring(1, c).c_str()) + "'");
+      Syntax("unexpected character '" + Utf8FromWide(std::wstring(1, c)) + "'");
     }
   }
   tokens.push_back({Token::End, L""});
@@ -163,7 +163,7 @@ class Interpreter {
       try {
         line = RunLine(line);
       } catch (const Failure& failure) {
-        const std::string where = "line " + std::to_string(line + 1) + ": " + NarrowFromWide(lines_[line].c_str());
+        const std::string where = "line " + std::to_string(line + 1) + ": " + Utf8FromWide(lines_[line]);
         if (failure.hr == S_OK) std::fprintf(stderr, "vexacfg: %s (%s)\n", where.c_str(), failure.text.c_str());
         else std::fprintf(stderr, "vexacfg: %s at %s\n", DescribeHResult(failure.hr).c_str(), where.c_str());
         return false;
@@ -182,7 +182,7 @@ class Interpreter {
     if (Keyword(L"print")) {
       std::wstring text = Text(Evaluate());
       while (Accept(L",")) text += L" " + Text(Evaluate());
-      std::printf("%s\n", NarrowFromWide(text.c_str()).c_str());
+      std::printf("%s\n", Utf8FromWide(text).c_str());
       std::fflush(stdout);
     } else if (Keyword(L"for")) {
       return ForEach(line);
@@ -263,7 +263,7 @@ class Interpreter {
     } else if (token.kind == Token::Name) {
       const auto found = variables_.find(token.text);
       if (found != variables_.end()) reference.value = found->second;
-      else if (!statement || Peek().text == L".") Syntax("unknown variable " + NarrowFromWide(token.text.c_str()));
+      else if (!statement || Peek().text == L".") Syntax("unknown variable " + Utf8FromWide(token.text));
     } else {
       Syntax("expected a value");
     }
@@ -359,7 +359,7 @@ int RunScript(std::istream& script) {
   std::string line;
   while (std::getline(script, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(WideFromNarrow(line.c_str()));
+    lines.push_back(WideFromUtf8(line));
   }
   return Interpreter(std::move(lines)).Run();
 }

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/text_conversion.h"
 #include "store/table.h"
 
 namespace {
@@ -67,9 +68,9 @@ Cells SelectColumnNames(const std::string& statement, tAtrribute* root) {
   SelectParts parts;
   tTable table;
   if (!root || !IsSelect(statement) || !CutSelect(statement, parts) ||
-      FAILED(OpenTable(root, parts.table.c_str(), table)))
+      FAILED(OpenTable(root, NarrowFromUtf8(parts.table).c_str(), table)))
     return {};
-  const Cells definition = SplitCells(table.definition->value.c_str());
+  const Cells definition = SplitCells(Utf8FromNarrow(table.definition->value.c_str()));
   const std::string lowerColumns = Lower(parts.columns);
   if (lowerColumns.find("system.tabledefinition") != std::string::npos ||
       lowerColumns.find("system.tabletype") != std::string::npos)

@@ -1,12 +1,11 @@
 // The subcommands that use the module as the component runtime would: register
 // and unregister it, and run scripts that create its classes by name.
-#include <unistd.h>
-
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 
 #include "platform/guid_text.h"
+#include "platform/native_path.h"
+#include "platform/private_file.h"
 #include "platform/registry.h"
 #include "platform/text_conversion.h"
 #include "server/entry_points.h"
@@ -29,11 +28,7 @@ int ChangeRegistration(const std::string& registry, HRESULT(STDAPICALLTYPE* chan
 // changes, what other programs registered.
 class PrivateRegistry {
  public:
-  PrivateRegistry() {
-    std::error_code error;
-    path_ = (std::filesystem::temp_directory_path(error) / ("vexacfg-" + std::to_string(getpid()) + ".reg")).string();
-    SetRegistryFile(path_);
-  }
+  PrivateRegistry() : path_(CreatePrivateFile(TemporaryFolder() + "/vexacfg-registry-")) { SetRegistryFile(path_); }
   ~PrivateRegistry() { std::remove(path_.c_str()); }
   PrivateRegistry(const PrivateRegistry&) = delete;
   PrivateRegistry& operator=(const PrivateRegistry&) = delete;
@@ -43,7 +38,7 @@ class PrivateRegistry {
 };
 
 int PrintTypeLibrary() {
-  auto narrow = [](const std::wstring& text) { return NarrowFromWide(text.c_str()); };
+  auto narrow = [](const std::wstring& text) { return Utf8FromWide(text); };
   std::printf("library %s %s %s \"%s\"\n", narrow(kTypeLibraryName).c_str(), narrow(kTypeLibraryVersion).c_str(),
               narrow(GuidToString(LIBID_VEXACONFIGINTERFACELib)).c_str(), narrow(kTypeLibraryHelp).c_str());
   static const char* const kKinds[] = {"get", "put", "method"};

@@ -1,13 +1,13 @@
 #include "tools/tool_session.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "platform/file_replace.h"
+#include "platform/native_path.h"
+#include "platform/private_file.h"
 #include "platform/safearray.h"
 #include "platform/text_conversion.h"
 #include "tools/failure_cause.h"
@@ -15,7 +15,7 @@
 #include "tools/trace_recorder.h"
 
 namespace {
-BSTR NewBstr(const std::string& text) { return SysAllocString(WideFromNarrow(text.c_str()).c_str()); }
+BSTR NewBstr(const std::string& text) { return SysAllocString(WideFromUtf8(text).c_str()); }
 
 // Calls a method taking one automation string, freeing the string afterwards.
 template <typename Call>
@@ -34,15 +34,16 @@ void TakeRows(VARIANT& results, std::vector<Cells>& rows) {
   SafeArrayGetUBound(results.parray, 1, &upper);
   void* data = nullptr;
   SafeArrayAccessData(results.parray, &data);
-  for (LONG i = 0; i <= upper - lower; ++i) rows.push_back(SplitCells(NarrowFromWide(static_cast<BSTR*>(data)[i])));
+  for (LONG i = 0; i <= upper - lower; ++i) rows.push_back(SplitCells(Utf8FromWide(static_cast<BSTR*>(data)[i])));
   SafeArrayUnaccessData(results.parray);
 }
 }  // namespace
 
-ToolSession::ToolSession() : config_(VexaConfig::CreateInstance()) {
-  std::error_code error;
-  logPath_ = (std::filesystem::temp_directory_path(error) / ("vexacfg-" + std::to_string(getpid()) + ".log")).string();
-  WithBstr(logPath_, [&](BSTR path) { return config_->OpenMessageLog(path, VARIANT_TRUE); });
+// The log is a new file of its own in the temporary folder, so it is never
+// deleted and made again under a name that another user could plant.
+ToolSession::ToolSession()
+    : config_(VexaConfig::CreateInstance()), logPath_(CreatePrivateFile(TemporaryFolder() + "/vexacfg-log-")) {
+  WithBstr(logPath_, [&](BSTR path) { return config_->OpenMessageLog(path, VARIANT_FALSE); });
   NewMessages();  // the opening banner is no failure text
 }
 
@@ -61,7 +62,12 @@ HRESULT ToolSession::Open(const std::string& path) {
   Begin(Operation::kOpen, path);
   path_ = path;
   backedUp_ = false;
-  return WithBstr(path, [&](BSTR bstr) { return config_->Open(bstr, VARIANT_FALSE); });
+  const HRESULT hr = WithBstr(path, [&](BSTR bstr) { return config_->Open(bstr, VARIANT_FALSE); });
+  // What Open logs on success (a file that may be cut off) is a warning.
+  if (SUCCEEDED(hr))
+    if (const std::string warning = NewMessages(); !warning.empty())
+      std::fprintf(stderr, "vexacfg: warning: %s\n", warning.c_str());
+  return hr;
 }
 
 HRESULT ToolSession::Create(const std::string& path) {
@@ -92,9 +98,10 @@ HRESULT ToolSession::Run(const std::string& statement, const OutputOptions& outp
 HRESULT ToolSession::Save() {
   Begin(Operation::kOther, path_);
   if (!backedUp_) {
-    std::error_code error;
-    std::filesystem::copy_file(path_, path_ + ".Backup", std::filesystem::copy_options::overwrite_existing, error);
-    if (error) FailWith("no backup copy " + path_ + ".Backup: " + error.message());
+    // Copied whole or not at all: a good backup is never replaced by a cut-off one.
+    std::string content;
+    if (!ReadFileContent(path_, content) || !ReplaceFileContent(path_ + ".Backup", content))
+      FailWith("no backup copy " + path_ + ".Backup");
     backedUp_ = true;
   }
   return config_->Save();
@@ -110,7 +117,7 @@ std::string ToolSession::NewMessages() {
   while (!fresh.empty() && (fresh.back() == '\n' || fresh.back() == '\r')) fresh.pop_back();
   for (char& c : fresh)
     if (c == '\n') c = ' ';
-  return fresh;
+  return Utf8FromNarrow(fresh.c_str());
 }
 
 int ToolSession::Fail(HRESULT hr, const std::string& context) {

@@ -1,9 +1,8 @@
-// vexacfg: the command-line tool over configuration files.
-#include <clocale>
+// vexacfg: the command-line tool over configuration files. Its arguments and
+// output are UTF-8 whatever the locale; nothing here depends on the locale.
 
 #include "tools/arguments.h"
 
 int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
   return RunCommandLine(argc, argv);
 }

@@ -1,0 +1,32 @@
+// Saving new content into an existing file so that the file stays what it is:
+// a symbolic link is followed to the file it names and stays a link, further
+// hard links keep sharing the file, and mode and owner stay.
+//
+// Where the platform allows it, the content goes to a temporary file beside the
+// target ("TARGET.saving-XXXXXX"), which gets the target's mode and owner, is
+// synced and renamed over the target: a save that fails or is killed leaves the
+// old file whole. Where it does not (the file has further hard links, its folder
+// cannot be written, or its owner cannot be given to a new file), the old
+// content is first copied aside (beside the target when the folder allows,
+// else kept in memory), then the file is overwritten in place and synced; if
+// that write fails the old content is written back.
+#pragma once
+#include <string>
+
+// `path` is a native path; the file need not exist yet. True once the content
+// is on disk.
+bool ReplaceFileContent(const std::string& path, const std::string& content);
+
+// The file that `path` names once every symbolic link is followed (the path
+// itself when that file does not exist).
+std::string ResolvedPath(const std::string& path);
+
+// True when the file exists and may not be written: its permissions (or on
+// Windows its read-only attribute) say so, whoever the user is.
+bool IsReadOnlyFile(const std::string& path);
+
+// The whole content of a file; false when it cannot be read.
+bool ReadFileContent(const std::string& path, std::string& content);
+
+// The suffix of the temporary files of a save, before the six random characters.
+inline constexpr const char* kSavingSuffix = ".saving-";

@@ -1,0 +1,10 @@
+// Temporary files that killed saves leave beside a configuration file.
+#pragma once
+#include <string>
+
+// Removes, beside the file at `path` (a native path, links followed), the
+// temporary files of earlier saves that never finished: "FILE.saving-XXXXXX",
+// and for an archive the archive library's "FILE.XXXXXX" when it is empty or an
+// archive without its closing directory (a finished archive, such as a copy
+// the user made under such a name, stays).
+void RemoveLeftoverSaves(const std::string& path);

@@ -1,0 +1,168 @@
+// A save changes the content of the file and nothing else about it: links,
+// mode and owner stay, leftovers of killed saves go, and files made in the
+// temporary folder never follow what another user planted there.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "platform/native_path.h"
+#include "platform/private_file.h"
+#include "query/query_engine.h"
+#include "storage/config_source.h"
+#include "storage/zball.h"
+#include "tests/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+const char* kConfig =
+    "Root VersionFivePointZero\n{\n   Table Parts\n   {\n      TableDefinition Name|Group\n"
+    "      TableType String|String\n      TableContents \n      {\n         r1 Wing|a\n      }\n   }\n}\n";
+
+class SaveKeeps : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    fs::create_directory(dir.Path("real"));
+    // An archive is made by a save of the plain text, as in use.
+    WriteTextFile(dir.Path("plain.cfg"), kConfig);
+    tConfigSource plain;
+    ASSERT_NE(plain.LoadAttributesFromFile(dir.Path("plain.cfg").c_str()), nullptr);
+    ASSERT_EQ(plain.SaveToFile(Target().c_str()), S_OK);
+  }
+
+  std::string Extension() const { return GetParam(); }
+  std::string Target() const { return dir.Path("real/config" + Extension()); }
+
+  // Loads through `path`, adds a row and saves to the same path.
+  void ChangeThrough(const std::string& path) {
+    tConfigSource source;
+    ASSERT_NE(source.LoadAttributesFromFile(path.c_str()), nullptr);
+    tSqlQueryEngine engine(&source);
+    ASSERT_EQ(engine.Query("update Parts set * = Tail|b"), S_OK);
+    ASSERT_EQ(engine.Commit(), S_OK);
+    ASSERT_EQ(source.SaveToFile(path.c_str()), S_OK);
+  }
+
+  bool HoldsTheChange(const std::string& path) {
+    tConfigSource source;
+    tAtrribute* root = source.LoadAttributesFromFile(path.c_str());
+    return root && Dump(root).find("Tail|b") != std::string::npos;
+  }
+
+  ScratchDir dir;
+};
+}  // namespace
+
+TEST_P(SaveKeeps, ASymbolicLinkAndWritesItsTarget) {
+  const std::string link = dir.Path("link" + Extension());
+  fs::create_symlink("real/config" + Extension(), link);
+  ChangeThrough(link);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_TRUE(HoldsTheChange(Target()));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path("real")), fs::directory_iterator()), 1);
+}
+
+TEST_P(SaveKeeps, HardLinks) {
+  const std::string other = dir.Path("other" + Extension());
+  fs::create_hard_link(Target(), other);
+  ChangeThrough(Target());
+  EXPECT_TRUE(HoldsTheChange(other));
+  EXPECT_EQ(fs::hard_link_count(Target()), 2u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path("real")), fs::directory_iterator()), 1);
+}
+
+TEST_P(SaveKeeps, ModeAndOwner) {
+  ASSERT_EQ(chmod(Target().c_str(), 0640), 0);
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown(Target().c_str(), 65534, 65534), 0);
+  }
+  ChangeThrough(Target());
+  struct stat after;
+  ASSERT_EQ(stat(Target().c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+  if (root) {
+    EXPECT_EQ(after.st_uid, 65534u);
+    EXPECT_EQ(after.st_gid, 65534u);
+  }
+  EXPECT_TRUE(HoldsTheChange(Target()));
+}
+
+TEST_P(SaveKeeps, NothingOfKilledSavesButWhatTheUserMade) {
+  const std::string archive = ReadTextFile(Target());
+  WriteTextFile(Target() + ".saving-Ab3dE9", "half a save");
+  WriteTextFile(Target() + ".Backup", archive);
+  WriteTextFile(Target() + ".backup", archive);  // a finished file the user named so
+  WriteTextFile(Target() + ".saving-notes.txt", "the user's");
+  if (Extension() == ".zip") {
+    WriteTextFile(Target() + ".Q1w2E3", archive.substr(0, archive.size() / 2));  // the archive library's
+    WriteTextFile(Target() + ".Z9y8X7", "");
+  }
+  ChangeThrough(Target());
+  std::set<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir.Path("real"))) left.insert(entry.path().filename().string());
+  const std::string name = "config" + Extension();
+  EXPECT_EQ(left, (std::set<std::string>{name, name + ".Backup", name + ".backup", name + ".saving-notes.txt"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(PlainAndArchive, SaveKeeps, ::testing::Values(".cfg", ".zip"),
+                         [](const auto& info) { return std::string(info.param + 1); });
+
+TEST(PrivateFiles, ExtractionReplacesAPlantedLinkAndNonAsciiNamesWork) {
+  ScratchDir dir;
+  // A temporary folder whose name is not ASCII, in UTF-8 as the system has it.
+  const std::string temporary = dir.Path("tmp-\xC3\xBC");
+  fs::create_directory(temporary);
+  const char* previous = std::getenv("TMPDIR");
+  const std::string saved = previous ? previous : "";
+  setenv("TMPDIR", temporary.c_str(), 1);
+
+  WriteTextFile(dir.Path("victim.txt"), "keep me");
+  fs::create_symlink(dir.Path("victim.txt"), temporary + "/chart.txt");
+  WriteArchive(dir.Path("kept.zip"),
+               {{"VEXA/MISC/chart.txt", "chart bytes"}, {"VEXA/MISC/\xC3\xA4.txt", "umlaut bytes"}});
+  tZBall zball(dir.Path("kept.zip").c_str());
+  tString full;
+  EXPECT_EQ(zball.UnzipMiscToTemp("chart.txt", full), S_OK);
+  EXPECT_EQ(ReadTextFile(dir.Path("victim.txt")), "keep me");
+  EXPECT_FALSE(fs::is_symlink(temporary + "/chart.txt"));
+  EXPECT_EQ(ReadTextFile(temporary + "/chart.txt"), "chart bytes");
+
+  // The member's name is narrow text ("\xE4" is "ä"); the file's is UTF-8.
+  EXPECT_EQ(zball.UnzipMiscToTemp("\xE4.txt", full), S_OK);
+  EXPECT_EQ(NativePathFromNarrow(full.c_str()), temporary + "/\xC3\xA4.txt");
+  EXPECT_EQ(ReadTextFile(temporary + "/\xC3\xA4.txt"), "umlaut bytes");
+
+  if (previous) setenv("TMPDIR", saved.c_str(), 1);
+  else unsetenv("TMPDIR");
+}
+
+TEST(PrivateFiles, UnpredictableNamesAreMadeAnew) {
+  ScratchDir dir;
+  const std::string first = CreatePrivateFile(dir.Path("log-"));
+  const std::string second = CreatePrivateFile(dir.Path("log-"));
+  ASSERT_FALSE(first.empty());
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first.compare(0, dir.Path("log-").size(), dir.Path("log-")), 0);
+  struct stat made;
+  ASSERT_EQ(stat(first.c_str(), &made), 0);
+  EXPECT_EQ(made.st_mode & 077, 0u);
+  EXPECT_EQ(made.st_size, 0);
+}
+
+TEST(NonAsciiPaths, LoadAndSaveUnderAnyLocale) {
+  ScratchDir dir;
+  // "jürgen.cfg": narrow "\xFC" inside the system, UTF-8 on disk.
+  WriteTextFile(dir.Path("j\xC3\xBCrgen.cfg"), kConfig);
+  tConfigSource source;
+  const std::string narrow = dir.Path("j\xFCrgen.cfg");
+  ASSERT_NE(source.LoadAttributesFromFile(narrow.c_str()), nullptr);
+  EXPECT_EQ(source.SaveToFile(dir.Path("j\xFCrgen.zip").c_str()), S_OK);
+  EXPECT_TRUE(fs::exists(dir.Path("j\xC3\xBCrgen.zip")));
+  ASSERT_NE(source.LoadAttributesFromFile(dir.Path("j\xFCrgen.zip").c_str()), nullptr);
+}
