@@ -6,11 +6,12 @@
 #include <string>
 
 #include "platform/calendar_time.h"
+#include "platform/native_file.h"
 #include "platform/native_path.h"
 
 void MessageLog::Open(const char* path, bool deleteExisting) {
   path_ = NativePathFromNarrow(path ? path : "");
-  if (deleteExisting) std::remove(path_.c_str());
+  if (deleteExisting) RemoveNativeFile(path_);
   open_ = true;
   std::time_t now = std::time(nullptr);
   Write("*\n* Message Log Open on: %s*", CalendarTime(now).c_str());
@@ -29,7 +30,7 @@ void MessageLog::Write(const char* format, ...) {
   std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
   if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
   va_end(args);
-  std::FILE* file = std::fopen(path_.c_str(), "a");
+  std::FILE* file = OpenNativeFile(path_, "a");
   if (!file) return;
   std::fputs(text.c_str(), file);
   std::fputc('\n', file);

@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "platform/file_replace.h"
+#include "platform/native_file.h"
 #include "platform/native_path.h"
 #include "platform/safearray.h"
 #include "schema/upgrade_statements.h"
@@ -164,7 +165,7 @@ HRESULT STDMETHODCALLTYPE VexaConfig::Create(BSTR pathAndName, VARIANT_BOOL open
 
 // Always plain text, whatever the name; lines end as in every configuration file.
 HRESULT VexaConfig::WriteTemplate(const char* path) {
-  std::FILE* file = std::fopen(NativePathFromNarrow(path).c_str(), "wb");
+  std::FILE* file = OpenNativeFile(NativePathFromNarrow(path), "wb");
   if (!file) return E_FAIL;
   for (char c : VersionTemplate(version_)) {
     if (c == '\n') std::fputc('\r', file);
@@ -177,7 +178,7 @@ HRESULT VexaConfig::WriteTemplate(const char* path) {
 HRESULT STDMETHODCALLTYPE VexaConfig::get_VersionFromFile(BSTR fileName, BSTR* version) {
   if (!version) return E_POINTER;
   const tString path = Narrow(fileName);
-  std::FILE* file = std::fopen(NativePathFromNarrow(path.c_str()).c_str(), "r");
+  std::FILE* file = OpenNativeFile(NativePathFromNarrow(path.c_str()), "r");
   if (!file) {
     log_.Write("Version: Failed to open config file: ( %s )", path.c_str());
     return E_FAIL;

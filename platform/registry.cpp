@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "platform/private_file.h"
+#include "platform/native_file.h"
 #include "platform/text_conversion.h"
 #include "platform/wide_compare.h"
 
@@ -79,8 +80,8 @@ bool ReadValue(const std::wstring& line, std::wstring& name, std::wstring& value
 }
 
 HRESULT Load(Keys& keys) {
-  std::ifstream file(FilePath());
-  if (!file) return std::filesystem::exists(FilePath()) ? REGDB_E_READREGDB : S_OK;
+  std::ifstream file(FileSystemPath(FilePath()));
+  if (!file) return std::filesystem::exists(FileSystemPath(FilePath())) ? REGDB_E_READREGDB : S_OK;
   const std::wstring rootPrefix = std::wstring(kRoot) + L"\\";
   Values* current = nullptr;
   std::string narrow;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the normal build, then AddressSanitizer + UBSan;
-# then the pool, queue, list and index tests under ThreadSanitizer.
+# then the pool, queue, list and index tests under ThreadSanitizer; then the
+# 32- and 64-bit Windows builds under Wine (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -17,3 +18,5 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run build-asan '' -DCMAKE_BUILD_TYPE=Debug -DVEXA_SANITIZE=ON
 echo "== ThreadSanitizer build (pools, queues, lists, index)"
 TSAN_OPTIONS=halt_on_error=1 run build-tsan '^(Pool|HashIndex|QueryIndex|QueryCommit)' -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_TSAN=ON
+echo "== Windows builds (32- and 64-bit) under Wine"
+bash scripts/test-windows.sh

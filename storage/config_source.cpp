@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/component_registry.h"
+#include "platform/native_file.h"
 #include "platform/native_path.h"
 #include "platform/stopwatch.h"
 #include "platform/trace.h"
@@ -137,7 +138,7 @@ tAtrribute* tConfigSource::ParseTree(tAtrribute* root, LineReader& lines) {
 }
 
 tAtrribute* tConfigSource::LoadPlainText(const char* path) {
-  std::FILE* file = std::fopen(NativePathFromNarrow(path).c_str(), "r");
+  std::FILE* file = OpenNativeFile(NativePathFromNarrow(path), "r");
   if (!file) return nullptr;
   FileLineReader lines(file);
   tAtrribute* root = nullptr;

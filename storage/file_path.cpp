@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/native_file.h"
 #include "platform/native_path.h"
 
 const char* FileExtension(const char* path) {
@@ -14,7 +15,7 @@ const char* FileExtension(const char* path) {
 }
 
 bool FileExists(const char* path) {
-  std::FILE* file = std::fopen(NativePathFromNarrow(path).c_str(), "rb");
+  std::FILE* file = OpenNativeFile(NativePathFromNarrow(path), "rb");
   if (!file) return false;
   std::fclose(file);
   return true;

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/file_replace.h"
+#include "platform/native_file.h"
 
 namespace fs = std::filesystem;
 
@@ -39,7 +40,7 @@ bool IsUnfinishedArchive(const fs::path& file) {
 }  // namespace
 
 void RemoveLeftoverSaves(const std::string& path) {
-  const fs::path target(ResolvedPath(path));
+  const fs::path target = FileSystemPath(ResolvedPath(path));
   const std::string name = target.filename().string();
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   std::string extension = target.extension().string();

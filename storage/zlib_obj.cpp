@@ -13,6 +13,7 @@
 
 #include "platform/component_registry.h"
 #include "platform/file_replace.h"
+#include "platform/native_file.h"
 #include "platform/native_path.h"
 #include "platform/private_file.h"
 #include "platform/text_conversion.h"
@@ -55,7 +56,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     // libzip finds a missing folder at open on some platforms and only at the
     // commit on others; finding it here gives every platform the same answer.
     std::error_code folderError;
-    const std::filesystem::path folder = std::filesystem::u8path(name).parent_path();
+    const std::filesystem::path folder = FileSystemPath(name).parent_path();
     if (readFlag == 0 && !folder.empty() && !std::filesystem::is_directory(folder, folderError)) {
       DebugTrace("ZlibObj: cannot create archive %s: no such folder\n", name.c_str());
       return E_FAIL;

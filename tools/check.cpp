@@ -1,13 +1,14 @@
 // vexacfg check: a file against the tables that a new file of its version has,
 // and its text against the block structure of the format.
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <set>
 
+#include "platform/native_file.h"
+#include "platform/native_path.h"
+#include "platform/private_file.h"
 #include "schema/version_names.h"
 #include "tools/arguments.h"
 #include "tools/commands.h"
@@ -21,16 +22,18 @@ int Fields(const std::string& row) { return int(SplitCells(row).size()); }
 // The tables a new file of the version has: created for the occasion, so that
 // what the template and the statements after it make is compared alike.
 bool ExpectedTables(int version, LoadedFile& expected, std::string& error) {
-  std::error_code ignored;
-  const std::string path =
-      (std::filesystem::temp_directory_path(ignored) / ("vexacfg-check-" + std::to_string(getpid()) + ".cfg")).string();
+  const std::string path = CreatePrivateFile(TemporaryFolder() + "/vexacfg-check-");
+  if (path.empty()) {
+    error = "cannot create a file in the temporary folder";
+    return false;
+  }
   bool loaded = false;
   {
     ToolSession session;
     session.Config().put_Version(version);
     loaded = SUCCEEDED(session.Create(path)) && expected.Load(path, error);
   }
-  std::remove(path.c_str());
+  RemoveNativeFile(path);
   return loaded;
 }
 
@@ -59,7 +62,7 @@ void CheckTable(const TableText& table, const TableText* expected, std::vector<s
 // Blocks left open at the end, and a closing brace at the top level, after
 // which the loader reads nothing. Only plain text files are read this way.
 void CheckBlocks(const std::string& path, std::vector<std::string>& findings) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(FileSystemPath(path), std::ios::binary);
   std::vector<int> open;
   int number = 0;
   for (std::string line; std::getline(in, line);) {

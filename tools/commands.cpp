@@ -6,6 +6,7 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/native_file.h"
 #include "platform/text_conversion.h"
 #include "tools/arguments.h"
 #include "tools/schema.h"
@@ -21,7 +22,7 @@ struct CreateOptions {
 
 int Create(const CreateOptions& options) {
   std::error_code error;
-  if (!options.force && std::filesystem::exists(std::filesystem::u8path(options.path), error))
+  if (!options.force && std::filesystem::exists(FileSystemPath(options.path), error))
     return FailWith(options.path + " exists (--force replaces it)");
   ToolSession session;
   session.Config().put_Version(options.version);

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/native_file.h"
+
 namespace {
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
@@ -16,7 +18,7 @@ bool IsNote(const std::string& trace) {
 }
 
 std::string FirstLine(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenNativeFile(path, "rb");
   if (!file) return "";
   std::string line;
   for (int c; (c = std::fgetc(file)) != EOF && c != '\n' && line.size() < 60;)
@@ -79,10 +81,10 @@ std::string StatementFailureCause(const std::string& statement, HRESULT hr, cons
 std::string LoadFailureCause(const std::string& path, const std::vector<std::string>& traces) {
   namespace fs = std::filesystem;
   std::error_code error;
-  const fs::file_status status = fs::status(path, error);
+  const fs::file_status status = fs::status(FileSystemPath(path), error);
   if (!fs::exists(status)) return "no such file";
   if (fs::is_directory(status)) return "a folder, not a file";
-  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+  if (std::FILE* file = OpenNativeFile(path, "rb")) {
     std::fclose(file);
   } else {
     return Lowered(std::strerror(errno));

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <memory>
 
+#include "platform/native_file.h"
 #include "platform/text_conversion.h"
 #include "store/table.h"
 #include "tools/arguments.h"
@@ -62,7 +63,7 @@ bool SameNames(const Cells& a, const Cells& b) {
 // The rows of the file, or a message per bad line.
 bool ReadRows(const std::string& file, const Cells& columns, std::vector<std::string>& rows,
               std::vector<std::string>& errors) {
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(FileSystemPath(file), std::ios::binary);
   if (!in) {
     errors.push_back("cannot read " + file);
     return false;

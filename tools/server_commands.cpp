@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "platform/guid_text.h"
+#include "platform/native_file.h"
 #include "platform/native_path.h"
 #include "platform/private_file.h"
 #include "platform/registry.h"
@@ -29,7 +30,7 @@ int ChangeRegistration(const std::string& registry, HRESULT(STDAPICALLTYPE* chan
 class PrivateRegistry {
  public:
   PrivateRegistry() : path_(CreatePrivateFile(TemporaryFolder() + "/vexacfg-registry-")) { SetRegistryFile(path_); }
-  ~PrivateRegistry() { std::remove(path_.c_str()); }
+  ~PrivateRegistry() { RemoveNativeFile(path_); }
   PrivateRegistry(const PrivateRegistry&) = delete;
   PrivateRegistry& operator=(const PrivateRegistry&) = delete;
 
@@ -62,7 +63,7 @@ int PrintTypeLibrary() {
 }
 
 int RunScriptFile(const std::string& file, const std::string& registry) {
-  std::ifstream script(file);
+  std::ifstream script(FileSystemPath(file));
   if (!script) return FailWith("cannot read " + file);
   AttachServerModule();
   if (!registry.empty()) {

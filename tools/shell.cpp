@@ -8,11 +8,12 @@
 #include <memory>
 #include <sstream>
 
+#include "platform/line_editor.h"
+#include "platform/native_file.h"
 #include "platform/terminal.h"
 #include "tools/arguments.h"
 #include "tools/commands.h"
 #include "tools/completion.h"
-#include "platform/line_editor.h"
 #include "tools/schema.h"
 #include "tools/statement_reader.h"
 #include "tools/tool_session.h"
@@ -163,7 +164,7 @@ Shell::Flow Shell::DotCommand(const std::string& line, int depth) {
     output_.header = Lower(argument) == "on";
   } else if (command == ".read" && !argument.empty()) {
     const std::string file = line.substr(line.find_first_of(" \t") + 1);
-    std::ifstream in(file.substr(file.find_first_not_of(" \t")));
+    std::ifstream in(FileSystemPath(file.substr(file.find_first_not_of(" \t"))));
     if (!in) return FailWith("cannot read " + file), Failed();
     if (depth >= kReadDepth) return FailWith(".read nested too deeply"), Failed();
     return RunStream(in, depth + 1);

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/file_replace.h"
+#include "platform/native_file.h"
 #include "platform/native_path.h"
 #include "platform/private_file.h"
 #include "platform/safearray.h"
@@ -49,7 +50,7 @@ ToolSession::ToolSession()
 
 ToolSession::~ToolSession() {
   config_->Release();
-  std::remove(logPath_.c_str());
+  RemoveNativeFile(logPath_);
 }
 
 void ToolSession::Begin(Operation operation, const std::string& subject) {
@@ -108,7 +109,7 @@ HRESULT ToolSession::Save() {
 }
 
 std::string ToolSession::NewMessages() {
-  std::ifstream log(logPath_, std::ios::binary);
+  std::ifstream log(FileSystemPath(logPath_), std::ios::binary);
   std::stringstream content;
   content << log.rdbuf();
   std::string text = content.str();

@@ -1,0 +1,12 @@
+// Files named by native paths (UTF-8 text): the C library's file calls, which on
+// Windows are given the name as wide text so that a name outside the system's
+// ANSI code page still works.
+#pragma once
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+std::FILE* OpenNativeFile(const std::string& path, const char* mode);
+bool RemoveNativeFile(const std::string& path);
+// For std::filesystem and the file streams.
+std::filesystem::path FileSystemPath(const std::string& path);

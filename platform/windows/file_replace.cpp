@@ -1,0 +1,106 @@
+#include "platform/file_replace.h"
+
+#include "platform/text_conversion.h"
+#include "platform/windows/unique_name.h"
+#include "platform/windows_sdk.h"
+
+namespace {
+std::wstring Wide(const std::string& path) { return WideFromUtf8(path); }
+
+bool WriteAll(HANDLE file, const std::string& content) {
+  for (size_t done = 0; done < content.size();) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, content.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return true;
+}
+
+// A new file beside the target under an unpredictable name; INVALID_HANDLE_VALUE
+// when the folder takes no new file.
+HANDLE CreateBeside(const std::string& target, std::string& temporary) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    temporary = target + kSavingSuffix + RandomNameTail();
+    const HANDLE file = CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+DWORD LinkCount(const std::string& path) {
+  const HANDLE file = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION information;
+  const DWORD links = GetFileInformationByHandle(file, &information) ? information.nNumberOfLinks : 0;
+  CloseHandle(file);
+  return links;
+}
+
+enum class Outcome { Done, Failed, CannotRename };
+
+// The new content in a temporary file, on the disk, then moved over the target
+// in one step: MoveFileEx replaces an existing file, which std::rename cannot here.
+Outcome ReplaceByMove(const std::string& target, const std::string& content) {
+  std::string temporary;
+  const HANDLE file = CreateBeside(target, temporary);
+  if (file == INVALID_HANDLE_VALUE) return Outcome::CannotRename;
+  bool written = WriteAll(file, content) && FlushFileBuffers(file);
+  written = CloseHandle(file) && written;
+  if (written && MoveFileExW(Wide(temporary).c_str(), Wide(target).c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return Outcome::Done;
+  DeleteFileW(Wide(temporary).c_str());
+  return Outcome::Failed;
+}
+
+// Overwrites the file itself, for a file whose other hard links must stay, or
+// whose folder takes no new file; the old content is written back on failure.
+bool ReplaceInPlace(const std::string& target, const std::string& content) {
+  std::string old;
+  if (!ReadFileContent(target, old)) return false;
+  const HANDLE file = CreateFileW(Wide(target).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool written = WriteAll(file, content) && SetEndOfFile(file) && FlushFileBuffers(file);
+  if (!written) {
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    if (WriteAll(file, old)) SetEndOfFile(file), FlushFileBuffers(file);
+  }
+  return CloseHandle(file) && written;
+}
+}  // namespace
+
+std::string ResolvedPath(const std::string& path) { return path; }
+
+bool ReadFileContent(const std::string& path, std::string& content) {
+  const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::string text;
+  char buffer[1 << 16];
+  DWORD count = 0;
+  bool ok = true;
+  while ((ok = ReadFile(file, buffer, sizeof buffer, &count, nullptr)) && count > 0) text.append(buffer, count);
+  CloseHandle(file);
+  if (!ok) return false;
+  content.swap(text);
+  return true;
+}
+
+bool ReplaceFileContent(const std::string& path, const std::string& content) {
+  const bool exists = GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (!exists || LinkCount(path) <= 1) {
+    const Outcome outcome = ReplaceByMove(path, content);
+    if (outcome != Outcome::CannotRename) return outcome == Outcome::Done;
+  }
+  return exists && ReplaceInPlace(path, content);
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         (attributes & FILE_ATTRIBUTE_READONLY);
+}
