@@ -12,11 +12,14 @@ run() {
   cmake --build "$dir" -j"$jobs"
   ctest --test-dir "$dir" --output-on-failure -j"$jobs" ${filter:+-R "$filter"}
 }
-echo "== normal build"
+# Each part says how long it took, so that CI's time can be read off its log.
+part() { echo "== $1 (at ${SECONDS}s)"; }
+part "normal build"
 run build '' -DCMAKE_BUILD_TYPE=RelWithDebInfo
-echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+part "AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run build-asan '' -DCMAKE_BUILD_TYPE=Debug -DVEXA_SANITIZE=ON
-echo "== ThreadSanitizer build (pools, queues, lists, index)"
+part "ThreadSanitizer build (pools, queues, lists, index)"
 TSAN_OPTIONS=halt_on_error=1 run build-tsan '^(Pool|HashIndex|QueryIndex|QueryCommit)' -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_TSAN=ON
-echo "== Windows builds (32- and 64-bit) under Wine"
+part "Windows builds (32- and 64-bit) under Wine"
 bash scripts/test-windows.sh
+echo "== all tests passed in ${SECONDS}s"
