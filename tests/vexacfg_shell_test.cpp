@@ -2,6 +2,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -40,17 +41,48 @@ class Terminal {
     return true;
   }
 
-  int ExitCode() {
-    while (ReadSome()) {
+  // The exit code once the shell has ended; -1 when it has not ended within ten
+  // seconds (it is then killed) or did not exit normally.
+  // The prompt, and the line editor reading: libedit prints the prompt before it
+  // takes the terminal out of line mode, and a control key typed in between
+  // would go to the terminal's line discipline instead (the master shares the
+  // terminal's settings).
+  bool WaitForPrompt(const std::string& prompt = "vexacfg> ") {
+    if (!WaitFor(prompt)) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    termios settings{};
+    while (tcgetattr(master_, &settings) == 0 && (settings.c_lflag & ICANON)) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      ReadSome();
     }
+    return true;
+  }
+
+  int ExitCode() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     int status = 0;
-    waitpid(pid_, &status, 0);
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
+        exited_ = true;
+        return -1;
+      }
+      ReadSome();
+    }
+    while (ReadSome() && HasInput()) {
+    }
     exited_ = true;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   const std::string& Output() const { return output_; }
 
  private:
+  bool HasInput() {
+    pollfd ready{master_, POLLIN, 0};
+    return poll(&ready, 1, 0) > 0 && (ready.revents & POLLIN);
+  }
+
   bool ReadSome() {
     pollfd ready{master_, POLLIN, 0};
     if (poll(&ready, 1, 200) < 0) return false;
@@ -79,21 +111,24 @@ TEST_F(Tool, ShellKeepsHistoryAndCompletesNames) {
   {
     Terminal terminal(dir.Path("h.cfg"), dir.Path(""));
     ASSERT_TRUE(terminal.WaitFor(dir.Path("h.cfg") + ", VersionFivePointZero, 86 tables.")) << terminal.Output();
+    ASSERT_TRUE(terminal.WaitForPrompt());
     // Completed to "select ParameterDefaults from ParameterDefaultsState ".
     terminal.Type("select ParameterDefaults from ParameterDefaultsS\t;\r");
     ASSERT_TRUE(terminal.WaitFor("ParameterSet1")) << terminal.Output();
+    ASSERT_TRUE(terminal.WaitForPrompt());
     // Statements may span lines until ";".
     terminal.Type("select PropertyBag\r");
-    ASSERT_TRUE(terminal.WaitFor("   ...> "));
+    ASSERT_TRUE(terminal.WaitForPrompt("   ...> "));
     terminal.Type("from Colors;\r");
     ASSERT_TRUE(terminal.WaitFor("remembered")) << terminal.Output();
+    ASSERT_TRUE(terminal.WaitForPrompt());
     terminal.Type(kCtrlD);
     EXPECT_EQ(terminal.ExitCode(), 0) << terminal.Output();
   }
   EXPECT_NE(ReadTextFile(dir.Path(".vexacfg_history")).find("select\\040PropertyBag\\040from\\040Colors;"), std::string::npos);
 
   Terminal again(dir.Path("h.cfg"), dir.Path(""));
-  ASSERT_TRUE(again.WaitFor("vexacfg> "));
+  ASSERT_TRUE(again.WaitForPrompt());
   again.Type(std::string(kUp) + "\r");
   ASSERT_TRUE(again.WaitFor("remembered")) << again.Output();
   again.Type(".quit\r");
@@ -103,13 +138,14 @@ TEST_F(Tool, ShellKeepsHistoryAndCompletesNames) {
 TEST_F(Tool, CtrlCDropsTheLineAndTheShellGoesOn) {
   ColorsFile("c.cfg", {"1|still here"});
   Terminal terminal(dir.Path("c.cfg"), dir.Path(""));
-  ASSERT_TRUE(terminal.WaitFor("vexacfg> "));
+  ASSERT_TRUE(terminal.WaitForPrompt());
   terminal.Type(std::string("select * from Nowhere") + kCtrlC);
   ASSERT_TRUE(terminal.WaitFor("^C"));
   terminal.Type("select PropertyBag from Colors;\r");
   ASSERT_TRUE(terminal.WaitFor("still here")) << terminal.Output();
+  ASSERT_TRUE(terminal.WaitForPrompt());
   terminal.Type(kCtrlD);
-  EXPECT_EQ(terminal.ExitCode(), 0);
+  EXPECT_EQ(terminal.ExitCode(), 0) << terminal.Output();
   EXPECT_EQ(terminal.Output().find("Nowhere)"), std::string::npos) << terminal.Output();
 }
 
@@ -117,13 +153,13 @@ TEST_F(Tool, LeavingWithUnsavedChangesAsksFirst) {
   ColorsFile("u.cfg", {"1|old"});
   std::filesystem::remove(dir.Path("u.cfg.Backup"));
   Terminal terminal(dir.Path("u.cfg"), dir.Path(""));
-  ASSERT_TRUE(terminal.WaitFor("vexacfg> "));
+  ASSERT_TRUE(terminal.WaitForPrompt());
   terminal.Type("update Colors set * = 2|new;\r");
-  ASSERT_TRUE(terminal.WaitFor("vexacfg> "));
+  ASSERT_TRUE(terminal.WaitForPrompt());
   terminal.Type(kCtrlD);
   ASSERT_TRUE(terminal.WaitFor("Save the changes to " + dir.Path("u.cfg") + "?")) << terminal.Output();
   terminal.Type("c\r");
-  ASSERT_TRUE(terminal.WaitFor("vexacfg> "));
+  ASSERT_TRUE(terminal.WaitForPrompt());
   EXPECT_FALSE(std::filesystem::exists(dir.Path("u.cfg.Backup")));  // nothing written before the first save
   terminal.Type(".quit\r");
   ASSERT_TRUE(terminal.WaitFor("Save the changes"));
@@ -134,7 +170,7 @@ TEST_F(Tool, LeavingWithUnsavedChangesAsksFirst) {
   EXPECT_NE(ReadTextFile(dir.Path("u.cfg.Backup")).find("1|old"), std::string::npos);
 
   Terminal discard(dir.Path("u.cfg"), dir.Path(""));
-  ASSERT_TRUE(discard.WaitFor("vexacfg> "));
+  ASSERT_TRUE(discard.WaitForPrompt());
   discard.Type("delete * from Colors;\r.quit\r");
   ASSERT_TRUE(discard.WaitFor("Save the changes"));
   discard.Type("n\r");
