@@ -151,9 +151,11 @@ TEST_F(TypeLibrary, EveryClassAndInterfaceAgreesWithTheMemberTables) {
     ASSERT_EQ(dispatchView->GetTypeAttr(&attributes), S_OK);
     EXPECT_EQ(attributes->typekind, TKIND_DISPATCH);
     EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FDUAL);
-    EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
     dispatchView->ReleaseTypeAttr(attributes);
     ITypeInfo* vtable = VtableInterface(dispatchView);
+    ASSERT_EQ(vtable->GetTypeAttr(&attributes), S_OK);
+    EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
+    vtable->ReleaseTypeAttr(attributes);
     ExpectMembersAgree(vtable, *entry.members, Utf8(entry.defaultInterface));
     vtable->Release();
     dispatchView->Release();
