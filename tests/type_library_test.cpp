@@ -79,7 +79,9 @@ void ExpectMembersAgree(ITypeInfo* info, const DispatchTable& table, const std::
       if (parameter.wParamFlags & PARAMFLAG_FRETVAL) continue;
       if (parameter.wParamFlags & PARAMFLAG_FHASDEFAULT) {
         ASSERT_LT(optional, member.optionalCount);
-        EXPECT_EQ(V_I4(&parameter.pparamdescex->varDefaultValue), member.defaults[optional]);
+        Var value;
+        ASSERT_EQ(VariantChangeType(&value, &parameter.pparamdescex->varDefaultValue, 0, VT_I4), S_OK);
+        EXPECT_EQ(value.lVal, member.defaults[optional]);
         ++optional;
       }
       ++inParameters;
