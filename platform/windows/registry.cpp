@@ -71,7 +71,5 @@ HRESULT RegistrySubKeys(const std::wstring& key, std::vector<std::wstring>& name
 HRESULT RegistryDeleteTree(const std::wstring& key) {
   if (key.empty()) return E_INVALIDARG;
   const LONG error = RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
-  if (error == ERROR_FILE_NOT_FOUND) return S_FALSE;
-  if (error != ERROR_SUCCESS) return FromError(error);
-  return FromError(RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str()));
+  return error == ERROR_FILE_NOT_FOUND ? S_FALSE : FromError(error);
 }
