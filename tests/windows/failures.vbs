@@ -1,11 +1,13 @@
-' Failures reach a script as Err.Number holding the status code.
+' Failures reach a script as Err.Number holding the status code. The script
+' engine reports E_INVALIDARG as its own error 5, "Invalid procedure call or
+' argument".
 ' Run as: cscript //nologo failures.vbs FOLDER
 Option Explicit
 Const E_FAIL = &H80004005
-Const E_INVALIDARG = &H80070057
+Const INVALID_ARGUMENT = 5
 Const E_POINTER = &H80004003
 
-Dim failures, folder, path, cfg, events, item, rows
+Dim failures, folder, path, cfg, events, item, rows, version
 failures = 0
 folder = WScript.Arguments(0)
 path = folder & "\failures.cfg"
@@ -34,7 +36,7 @@ cfg.Open folder & "\missing.cfg"
 ExpectError E_FAIL, "Open of a missing file"
 Set events = cfg.Events
 ExpectError E_POINTER, "a collection with nothing open"
-cfg.VersionFromFile folder & "\missing.cfg"
+version = cfg.VersionFromFile(folder & "\missing.cfg")
 ExpectError E_FAIL, "VersionFromFile of a missing file"
 cfg.Create path, False
 ExpectError 0, "Create"
@@ -44,11 +46,11 @@ rows = cfg.Query("select * from NoSuchTable")
 ExpectError E_FAIL, "Query of an unknown table"
 Set events = cfg.Events
 Set item = events.Item(0)
-ExpectError E_INVALIDARG, "Item index 0"
+ExpectError INVALID_ARGUMENT, "Item index 0"
 Set item = events.Item("nobody")
 ExpectError E_FAIL, "Item by an unknown name"
 events.Remove 1
-ExpectError E_INVALIDARG, "Remove from an empty collection"
+ExpectError INVALID_ARGUMENT, "Remove from an empty collection"
 cfg.Close False
 ExpectError 0, "Close"
 On Error GoTo 0

@@ -85,8 +85,9 @@ void CheckQuery(IDispatch* config, const std::wstring& path) {
   Check(Call(config, L"Query", {&select}, &rows) == S_OK, "Query of a select");
   Check(Rows(rows) == std::vector<std::wstring>{L"255|red", L"65280|green"}, "Query's rows joined by |");
   Variant none(std::wstring(L"select * from Colors where Color = 1")), empty;
-  Check(Call(config, L"Query", {&none}, &empty) == S_FALSE, "a select without rows answers S_FALSE");
-  Check(empty.vt == VT_EMPTY, "and leaves the result empty");
+  // Late binding passes success codes on as S_OK: the empty result tells.
+  Check(Call(config, L"Query", {&none}, &empty) == S_OK && empty.vt == VT_EMPTY,
+        "a select without rows leaves the result empty");
   Variant bad(std::wstring(L"select * from NoSuchTable")), ignored;
   Check(Call(config, L"Query", {&bad}, &ignored) == E_FAIL, "Query of an unknown table fails with E_FAIL");
   Check(Call(config, L"Close", {&no}) == S_OK, "Close");
