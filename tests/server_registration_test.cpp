@@ -3,6 +3,7 @@
 // real registry is checked from outside, with regsvr32 and reg.
 #include <gtest/gtest.h>
 
+#include "automation/component_ids.h"
 #include "platform/class_activation.h"
 #include "platform/guid_text.h"
 #include "platform/host_identity.h"
