@@ -3,7 +3,9 @@
 #pragma once
 #include "platform/unknown.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <olectl.h>  // the CONNECT_E_ codes
+#else
 constexpr HRESULT CONNECT_E_NOCONNECTION = static_cast<HRESULT>(0x80040200u);
 constexpr HRESULT CONNECT_E_CANNOTCONNECT = static_cast<HRESULT>(0x80040202u);
 
