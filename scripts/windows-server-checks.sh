@@ -52,8 +52,8 @@ for class in "${classes[@]}"; do
   set -- $class
   for root in progid1 progid clsid; do
     case $root in progid1) key="VexaConfigInterface.$1.1" ;; progid) key="VexaConfigInterface.$1" ;; clsid) key="CLSID\\$2" ;; esac
-    # Read twice before failing: once in a while a reg run under Wine lists
-    # nothing, while what registration wrote does not change between reads.
+    # Read twice before failing: a reg run under Wine was once seen to read a
+    # key short, and what registration wrote does not change between reads.
     diff <(expected_tree $root "$1" "$2" "$libid") <(registry_tree "$key") >/dev/null ||
       diff <(expected_tree $root "$1" "$2" "$libid") <(registry_tree "$key") >/dev/null ||
       { fail "registry entries of $key:"; diff <(expected_tree $root "$1" "$2" "$libid") <(registry_tree "$key") >&2 || true; }
