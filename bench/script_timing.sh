@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 runs=${1:-10}
 export WINEDEBUG=-all
 now() { date +%s.%N; }
-mean_ms() { echo "($2 - $1) * 1000 / $runs" | bc -l | xargs printf '%.0f'; }
+mean_ms() { awk -v a="$1" -v b="$2" -v n="$runs" 'BEGIN { printf "%.0f", (b - a) * 1000 / n }'; }
 
 work=$(mktemp -d)
 sed "s|FOLDER|$work|g" bench/object_model.vexacfg >"$work/object_model.vexacfg"
