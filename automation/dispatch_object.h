@@ -1,12 +1,14 @@
 // The common base of every automation object: reference counting, interface
-// queries, the module-wide object count and late binding through the
-// interface's member table. Interface must declare `kIid` (pointer to its IID)
-// and `kDispatch` (its DispatchTable).
+// queries, the module-wide object count and late binding, through the type
+// library where the platform reads it, else through the interface's member
+// table. Interface must declare `kIid` (pointer to its IID) and `kDispatch`
+// (its DispatchTable).
 #pragma once
 #include <new>
 
 #include "automation/dispatch_table.h"
 #include "automation/module_lock.h"
+#include "platform/type_library_dispatch.h"
 
 template <class Interface>
 class DispatchObject : public Interface {
@@ -28,19 +30,36 @@ class DispatchObject : public Interface {
     return left;
   }
 
-  // No type information is published: callers bind by name.
+  // Windows binds through the module's type library, and publishes its type
+  // info; elsewhere callers bind by name through the member table.
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(unsigned* count) override {
     if (!count) return E_POINTER;
-    *count = 0;
+    *count = kTypeLibraryDispatch ? 1 : 0;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(unsigned, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, OLECHAR** names, unsigned count, LCID, DISPID* ids) override {
-    return DispatchGetIDsOfNames(Interface::kDispatch, names, count, ids);
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(unsigned index, LCID, ITypeInfo** info) override {
+    if constexpr (kTypeLibraryDispatch) {
+      if (!info) return E_POINTER;
+      *info = nullptr;
+      return index == 0 ? TypeLibraryTypeInfo(*Interface::kIid, info) : DISP_E_BADINDEX;
+    } else {
+      (void)index, (void)info;
+      return E_NOTIMPL;
+    }
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, std::uint16_t flags, DISPPARAMS* params, VARIANT* result,
-                 EXCEPINFO*, unsigned* argumentError) override {
-    return DispatchInvoke(Interface::kDispatch, this, member, flags, params, result, argumentError);
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, OLECHAR** names, unsigned count, LCID, DISPID* ids) override {
+    if constexpr (kTypeLibraryDispatch) return TypeLibraryGetIDsOfNames(*Interface::kIid, names, count, ids);
+    else return DispatchGetIDsOfNames(Interface::kDispatch, names, count, ids);
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, std::uint16_t flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception, unsigned* argumentError) override {
+    if constexpr (kTypeLibraryDispatch) {
+      return TypeLibraryInvoke(*Interface::kIid, static_cast<Interface*>(this), member, flags, params, result,
+                               exception, argumentError);
+    } else {
+      (void)exception;
+      return DispatchInvoke(Interface::kDispatch, this, member, flags, params, result, argumentError);
+    }
   }
 
  protected:

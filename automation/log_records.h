@@ -2,6 +2,7 @@
 // Selections and PlannedTestPoints.
 #pragma once
 #include "automation/component_ids.h"
+#include "automation/connection_points.h"
 #include "automation/log_collection.h"
 #include "automation/vexa_enums.h"
 
@@ -138,9 +139,9 @@ namespace PlannedTestPointField {
 enum : int { VEXA_PLANNED_TEST_POINT_PROPERTIES(VEXA_FIELD_INDEX, ) Count };
 }
 
-class Event final : public RecordItem<IEvent> {
+class Event final : public WithConnectionPoint<RecordItem<IEvent>, DIID__IEventEvents> {
  public:
-  Event() : RecordItem(EventField::Count) {}
+  Event() : WithConnectionPoint(EventField::Count) {}
   VEXA_EVENT_PROPERTIES(VEXA_PROPERTY_OVERRIDE, EventField)
 };
 
@@ -174,7 +175,8 @@ extern const LogTable kTestPointLog;
 extern const LogTable kSelectionsLog;
 extern const LogTable kPlannedTestPoints;
 
-class Events final : public LogCollection<IEvents, IEvent, Event, kEventMarkerLog> {
+class Events final
+    : public WithConnectionPoint<LogCollection<IEvents, IEvent, Event, kEventMarkerLog>, DIID__IEventsEvents> {
  public:
   HRESULT STDMETHODCALLTYPE Add(BSTR Name, BSTR IrigTime, IEvent** item) override;
 };

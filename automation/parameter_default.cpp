@@ -77,7 +77,7 @@ const ParameterColumn kParameterColumns[kParameterColumnCount] = {
     {F::StringLookupTable, 66, kText, nullptr, "StringLookupTable = '%s', ", 0},
 };
 
-ParameterDefault::ParameterDefault() : RecordItem(F::Count, F::DataSourceArgument) {
+ParameterDefault::ParameterDefault() : WithConnectionPoint(F::Count, F::DataSourceArgument) {
   for (const ParameterColumn& column : kParameterColumns) {
     FieldValue& field = Field(column.field);
     if (column.format == CellFormat::Real) field.real = column.initial;

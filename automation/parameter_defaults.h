@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "automation/component_ids.h"
+#include "automation/connection_points.h"
 #include "automation/item_collection.h"
 #include "automation/record_item.h"
 #include "automation/vexa_enums.h"
@@ -105,13 +106,15 @@ struct ParameterColumn {
 constexpr std::size_t kParameterColumnCount = ParameterDefaultField::Delete;
 extern const ParameterColumn kParameterColumns[kParameterColumnCount];
 
-class ParameterDefault final : public RecordItem<IParameterDefault> {
+class ParameterDefault final : public WithConnectionPoint<RecordItem<IParameterDefault>, DIID__IParameterDefaultEvents> {
  public:
   ParameterDefault();
   VEXA_PARAMETER_DEFAULT_PROPERTIES(VEXA_PROPERTY_OVERRIDE, ParameterDefaultField)
 };
 
-class ParameterDefaults final : public ItemCollection<IParameterDefaults, IParameterDefault, ParameterDefault> {
+class ParameterDefaults final
+    : public WithConnectionPoint<ItemCollection<IParameterDefaults, IParameterDefault, ParameterDefault>,
+                                 DIID__IParameterDefaultsEvents> {
  public:
   // The set whose rows the collection holds; an empty name fails with E_FAIL.
   HRESULT SetSetName(const tString& setName);

@@ -3,6 +3,7 @@
 #pragma once
 #include "automation/engine_binding.h"
 #include "automation/component_ids.h"
+#include "automation/connection_points.h"
 #include "automation/item_collection.h"
 #include "automation/parameter_defaults.h"
 #include "automation/record_item.h"
@@ -29,9 +30,9 @@ namespace ParameterSetField {
 enum : int { VEXA_PARAMETER_SET_PROPERTIES(VEXA_FIELD_INDEX, ) Count };
 }
 
-class ParameterSet final : public RecordItem<IParameterSet> {
+class ParameterSet final : public WithConnectionPoint<RecordItem<IParameterSet>, DIID__IParameterSetEvents> {
  public:
-  ParameterSet() : RecordItem(ParameterSetField::Count) {}
+  ParameterSet() : WithConnectionPoint(ParameterSetField::Count) {}
   VEXA_PARAMETER_SET_PROPERTIES(VEXA_PROPERTY_OVERRIDE, ParameterSetField)
   // A set that no collection has handed out has no engine and fails with E_POINTER.
   HRESULT STDMETHODCALLTYPE get_ParameterDefaults(IParameterDefaults** defaults) override;
@@ -43,7 +44,8 @@ class ParameterSet final : public RecordItem<IParameterSet> {
   EngineBinding binding_;
 };
 
-class ParameterSets final : public ItemCollection<IParameterSets, IParameterSet, ParameterSet> {
+class ParameterSets final
+    : public WithConnectionPoint<ItemCollection<IParameterSets, IParameterSet, ParameterSet>, DIID__IParameterSetsEvents> {
  public:
   // Reads every set; `owner` is kept alive while the collection lives.
   void Load(tSqlQueryEngine* engine, IUnknown* owner);

@@ -57,7 +57,7 @@ HRESULT STDMETHODCALLTYPE VexaConfig::QueryInterface(REFIID iid, void** object) 
     AddRef();
     return S_OK;
   }
-  return DispatchObject::QueryInterface(iid, object);
+  return WithConnectionPoint::QueryInterface(iid, object);
 }
 
 HRESULT STDMETHODCALLTYPE VexaConfig::InterfaceSupportsErrorInfo(REFIID iid) { return iid == IID_IVexaConfig ? S_OK : S_FALSE; }

@@ -3,6 +3,7 @@
 // owns the query engine through which the typed collections read and write.
 #pragma once
 #include "automation/component_ids.h"
+#include "automation/connection_points.h"
 #include "automation/log_records.h"
 #include "automation/message_log.h"
 #include "automation/parameter_sets.h"
@@ -37,14 +38,15 @@ struct IVexaConfig : IDispatch {
 // Failures reach the caller as status codes only; the object never sets error
 // information, although it answers that IVexaConfig supports it. Releasing the
 // object does not save: unsaved changes are lost.
-class VexaConfig final : public DispatchObject<IVexaConfig>, public ISupportErrorInfo {
+class VexaConfig final : public WithConnectionPoint<DispatchObject<IVexaConfig>, DIID__IVexaConfigEvents>,
+                         public ISupportErrorInfo {
  public:
   // A new object with one reference, owned by the caller.
   static VexaConfig* CreateInstance();
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override { return DispatchObject::AddRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return DispatchObject::Release(); }
+  ULONG STDMETHODCALLTYPE AddRef() override { return WithConnectionPoint::AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return WithConnectionPoint::Release(); }
   HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
 
   HRESULT STDMETHODCALLTYPE Open(BSTR pathAndName, VARIANT_BOOL createBackupFile = VARIANT_TRUE) override;

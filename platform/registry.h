@@ -1,17 +1,19 @@
-// Stand-in for the system registry's classes root: a tree of keys, each with
-// string values (the name "" is the key's default value), kept in a .reg-style
-// text file. Key paths are relative to the classes root, names separated by
-// "\"; names of keys and values compare ignoring case. Every call reads the
-// file and every change writes it back, so separate processes see each other's
-// registrations.
+// The system registry's classes root: a tree of keys, each with string values
+// (the name "" is the key's default value). Key paths are relative to the
+// classes root, names separated by "\"; names of keys and values compare
+// ignoring case. Windows has the real one; elsewhere a stand-in keeps it in a
+// .reg-style text file, which every call reads and every change writes back,
+// so that separate processes see each other's registrations.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "platform/hresult.h"
 
-// Where the registry is kept. The default is ".vexa-registry.reg" in the
-// user's home directory (or in the temporary folder when there is no home).
+// Where the stand-in keeps the registry. The default is ".vexa-registry.reg" in
+// the user's home directory (or in the temporary folder when there is no home).
+// On Windows the registry is the system's: the file is not chosen, and its
+// name is given as "HKEY_CLASSES_ROOT".
 void SetRegistryFile(const std::string& path);
 std::string RegistryFile();
 

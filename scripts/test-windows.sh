@@ -2,7 +2,8 @@
 # Builds both Windows targets (scripts/build-windows.sh) and runs their tests
 # under Wine, each in a fresh prefix of its own: the GoogleTest suite, then
 # vexacfg.exe on a file it creates, whose output must be the Linux tool's (line
-# ends aside: a Windows console program ends its lines with CR LF).
+# ends aside: a Windows console program ends its lines with CR LF), then the
+# COM server as its callers meet it (scripts/windows-server-checks.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build-windows.sh
@@ -41,5 +42,6 @@ for target in "win32 build-win32" "win64 build-win64"; do
     exit 1
   fi
   rm -rf "$work"
+  scripts/windows-server-checks.sh "$2" $linux_tool
   wineserver -k 2>/dev/null || true
 done

@@ -2,15 +2,10 @@
 
 #include "automation/module_lock.h"
 #include "platform/class_activation.h"
-#include "platform/host_identity.h"
-#include "platform/native_path.h"
+#include "platform/server_module.h"
 #include "server/class_factory.h"
 #include "server/registration.h"
-
-namespace {
-// The module is linked into the running program, so it has the program's path.
-std::wstring ModulePath() { return WideFromNativePath(ExecutablePath()); }
-}  // namespace
+#include "server/type_library.h"
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
   if (!object) return E_POINTER;
@@ -27,16 +22,16 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
 STDAPI DllCanUnloadNow() { return ModuleLock::Count() == 0 ? S_OK : S_FALSE; }
 
 STDAPI DllRegisterServer() {
-  const std::wstring modulePath = ModulePath();
+  const std::wstring modulePath = ServerModulePath();
   for (const ClassEntry& entry : kObjectMap)
     if (HRESULT hr = RegisterClassEntries(entry, modulePath); FAILED(hr)) return hr;
-  return RegisterTypeLibrary(modulePath);
+  return RegisterTypeLibrary(kTypeLibrary, modulePath);
 }
 
 STDAPI DllUnregisterServer() {
   for (const ClassEntry& entry : kObjectMap)
     if (HRESULT hr = UnregisterClassEntries(entry); FAILED(hr)) return hr;
-  return UnregisterTypeLibrary();
+  return UnregisterTypeLibrary(kTypeLibrary);
 }
 
-void AttachServerModule() { LoadInprocServer(ModulePath(), DllGetClassObject); }
+void AttachServerModule() { LoadInprocServer(ServerModulePath(), DllGetClassObject); }

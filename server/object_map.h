@@ -11,9 +11,8 @@ struct ClassEntry {
   const wchar_t* defaultInterface;   // "IVexaConfig"
   const IID* iid;
   const DispatchTable* members;      // of the default interface
-  // The outgoing interface, or null. Outgoing interfaces have no members, so
-  // no call could ever reach a sink: the classes offer no connection points,
-  // and the type library naming the interface is all a caller sees of it.
+  // The outgoing interface, or null. Outgoing interfaces have no members: the
+  // classes accept sinks through their connection point but never call them.
   const wchar_t* sourceInterface;    // "_IVexaConfigEvents"
   const IID* sourceIid;
   HRESULT (*create)(REFIID iid, void** object);

@@ -6,7 +6,6 @@
 #include "automation/component_ids.h"
 #include "platform/guid_text.h"
 #include "platform/registry.h"
-#include "server/type_library.h"
 
 namespace {
 // One value of the registration script: key, value name ("" for the key's
@@ -56,7 +55,6 @@ Replacements ClassReplacements(const ClassEntry& entry, const std::wstring& modu
           {L"%TYPELIB%", GuidToString(LIBID_VEXACONFIGINTERFACELib)}};
 }
 
-std::wstring TypeLibraryKey() { return L"TypeLib\\" + GuidToString(LIBID_VEXACONFIGINTERFACELib); }
 }  // namespace
 
 HRESULT RegisterClassEntries(const ClassEntry& entry, const std::wstring& modulePath) {
@@ -75,27 +73,5 @@ HRESULT UnregisterClassEntries(const ClassEntry& entry) {
   const Replacements replacements = ClassReplacements(entry, L"");
   for (const wchar_t* key : kClassKeys)
     if (HRESULT hr = RegistryDeleteTree(Expand(key, replacements)); FAILED(hr)) return hr;
-  return S_OK;
-}
-
-// The interfaces are not registered: every call stays in the caller's
-// apartment, so no proxy ever needs to find them.
-HRESULT RegisterTypeLibrary(const std::wstring& modulePath) {
-  const std::wstring version = TypeLibraryKey() + L"\\" + kTypeLibraryVersion;
-  const size_t slash = modulePath.find_last_of(L"/\\");
-  const std::wstring folder = slash == std::wstring::npos ? L"" : modulePath.substr(0, slash == 0 ? 1 : slash);
-  HRESULT hr = RegistrySetValue(version, L"", kTypeLibraryHelp);
-  if (SUCCEEDED(hr)) hr = RegistrySetValue(version + L"\\0\\win32", L"", modulePath);
-  if (SUCCEEDED(hr)) hr = RegistrySetValue(version + L"\\FLAGS", L"", L"0");
-  if (SUCCEEDED(hr)) hr = RegistrySetValue(version + L"\\HELPDIR", L"", folder);
-  return FAILED(hr) ? hr : S_OK;
-}
-
-// Unlike CLSID, which every server shares, TypeLib goes as soon as no library
-// is left in it.
-HRESULT UnregisterTypeLibrary() {
-  if (HRESULT hr = RegistryDeleteTree(TypeLibraryKey()); FAILED(hr)) return hr;
-  std::vector<std::wstring> left;
-  if (SUCCEEDED(RegistrySubKeys(L"TypeLib", left)) && left.empty()) return RegistryDeleteTree(L"TypeLib");
   return S_OK;
 }

@@ -1,5 +1,4 @@
-// What the module writes into the classes root for each class and for its type
-// library, and removes again.
+// What the module writes into the classes root for each class, and removes again.
 #pragma once
 #include <string>
 
@@ -9,6 +8,3 @@
 HRESULT RegisterClassEntries(const ClassEntry& entry, const std::wstring& modulePath);
 // Removes both program identifiers and the class key; the CLSID key stays.
 HRESULT UnregisterClassEntries(const ClassEntry& entry);
-
-HRESULT RegisterTypeLibrary(const std::wstring& modulePath);
-HRESULT UnregisterTypeLibrary();

@@ -133,8 +133,10 @@ TEST(ParameterDefaults, RoundTripRewritesOnlyTheSet) {
   machAgain->get_DataSourceArgument(&machArgument);
   EXPECT_EQ(std::wstring(machArgument), L"x|y \u00B5\u00E4");
   SysFreeString(machArgument);
-  for (IUnknown* object : std::initializer_list<IUnknown*>{alt, mach, beta, machAgain, defaults, reread})
+  for (IUnknown* object : std::initializer_list<IUnknown*>{alt, mach, beta, machAgain})
     object->Release();
+  defaults->Release();
+  reread->Release();
   EXPECT_EQ(f.owner.references, 0u);
 }
 

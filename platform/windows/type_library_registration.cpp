@@ -1,0 +1,21 @@
+#include "platform/type_library_registration.h"
+
+#include "platform/windows_sdk.h"
+
+HRESULT RegisterTypeLibrary(const TypeLibraryIdentity&, const std::wstring& modulePath) {
+  ITypeLib* library = nullptr;
+  if (HRESULT hr = LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, &library); FAILED(hr)) return hr;
+  std::wstring path = modulePath;
+  std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L"\\/"));
+  const HRESULT hr = RegisterTypeLib(library, path.data(), folder.data());
+  library->Release();
+  return hr;
+}
+
+HRESULT UnregisterTypeLibrary(const TypeLibraryIdentity& library) {
+  const SYSKIND kind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+  const HRESULT hr =
+      UnRegisterTypeLib(*library.libid, library.majorVersion, library.minorVersion, LOCALE_NEUTRAL, kind);
+  // Unregistering what is not registered leaves the registry as wanted.
+  return hr == TYPE_E_REGISTRYACCESS ? S_FALSE : hr;
+}
