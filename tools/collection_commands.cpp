@@ -42,27 +42,20 @@ void ForEachItem(Collection* collection, Print print) {
 // name is made of digits, which Item would take for a position.
 HRESULT FindSet(IParameterSets* sets, const std::string& setName, IParameterSet** found) {
   const tString wanted(NarrowFromUtf8(setName).c_str());
-  LONG count = 0;
-  sets->get_Count(&count);
-  for (LONG i = 1; i <= count; ++i) {
-    VARIANT index;
-    VariantInit(&index);
-    index.vt = VT_I4;
-    index.lVal = i;
-    IParameterSet* set = nullptr;
-    if (FAILED(sets->Item(index, &set))) continue;
+  *found = nullptr;
+  ForEachItem<IParameterSets, IParameterSet>(sets, [&](IParameterSet* set) {
+    if (*found) return;
     BSTR name = nullptr;
     set->get_SetName(&name);
     tString narrow;
     TStringFromBstr(name, narrow);
     SysFreeString(name);
     if (narrow.Equals(wanted)) {
+      set->AddRef();
       *found = set;
-      return S_OK;
     }
-    set->Release();
-  }
-  return E_FAIL;
+  });
+  return *found ? S_OK : E_FAIL;
 }
 
 // The defaults of the set called `setName`, or of the active set when it is empty.
