@@ -19,11 +19,6 @@
 #include "platform/trace.h"
 
 namespace {
-// zlib's own default. libzip's is the best compression, which costs a
-// configuration text, repetitive as it is, about seven times the time for three
-// per cent of size.
-constexpr zip_uint32_t kDeflateLevel = 6;
-
 void TraceZipError(const char* action, const std::string& name, zip_error_t* error) {
   DebugTrace("ZlibObj: cannot %s %s: %s\n", action, name.c_str(), zip_error_strerror(error));
 }
@@ -350,7 +345,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
       zip_source_free(source);
       return false;
     }
-    return zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, kDeflateLevel) == 0;
+    return zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, kZipDeflateLevel) == 0;
   }
 
   // The archive is closed in memory and its bytes replace the file's content
