@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -184,12 +185,9 @@ tAtrribute* tConfigSource::LoadArchive(const char* path) {
   long length = 0;
   archive->GetFileLength(&length);
   if (length < 0) return nullptr;
-  std::vector<char> text;
-  try {
-    text.resize(static_cast<size_t>(length) + kArchiveSlack);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  // Not zero-filled: the read fills what the parse looks at.
+  std::unique_ptr<char[]> text(new (std::nothrow) char[static_cast<size_t>(length) + kArchiveSlack]);
+  if (!text) return nullptr;
   // The whole member in one read, parsed from memory.
   Stopwatch stopwatch;
   archive->CloseFile();
@@ -198,12 +196,12 @@ tAtrribute* tConfigSource::LoadArchive(const char* path) {
              static_cast<double>(stopwatch.Seconds()));
   stopwatch.Start();
   long count = length;
-  archive->Zread(text.data(), length, &count);
+  archive->Zread(text.get(), length, &count);
   text[count >= 0 && count <= length ? count : 0] = '\0';
   DebugTrace("VexaTemplateLib::CreateAttributesBuffer() - Config file load took %f seconds with a buffer size of %d bytes\n",
              static_cast<double>(stopwatch.Seconds()), static_cast<int>(length));
 
-  BufferLineReader lines(text.data(), static_cast<size_t>(count >= 0 && count <= length ? count : 0));
+  BufferLineReader lines(text.get(), static_cast<size_t>(count >= 0 && count <= length ? count : 0));
   char* first = lines.NextLine();
   if (!ParseRootLine(first, version)) return nullptr;
   tAtrribute* root = tAtrribute::CreateChild(nullptr, "Root", version.c_str(), kRowUnchanged);

@@ -1,7 +1,8 @@
 // Line sources for the loader: a plain file read in chunks, or a text in memory
 // split at its line feeds. A line's text ends at its first zero byte; the rest
 // of that line is dropped (and traced), never glued to the next line. The line
-// handed out may be changed in place and stays valid until the next call.
+// handed out may be changed in place and stays valid until the next call; the
+// line feed is not part of it.
 #pragma once
 #include <cstdio>
 #include <vector>
@@ -16,7 +17,7 @@ class LineReader {
 class FileLineReader : public LineReader {
  public:
   explicit FileLineReader(std::FILE* file) : file_(file), chunk_(kChunkSize) {}
-  // The line with its line feed, if it has one.
+  // The line without its line feed.
   char* NextLine() override;
 
  private:

@@ -29,8 +29,6 @@ HRESULT CopyInto(tString& out, const char* begin, size_t length) {
 }
 }  // namespace
 
-bool IsWhiteSpace(char character) { return std::isspace(static_cast<unsigned char>(character)) != 0; }
-
 tString::tString(const char* text) { Assign(text); }
 
 tString::tString(const tString& other) { Assign(other); }
