@@ -12,17 +12,6 @@ void TraceZeroByte(const char* line, size_t length) {
 }  // namespace
 
 char* FileLineReader::NextLine() {
-  // A line that lies whole in the chunk is handed out where it stands.
-  if (next_ < end_) {
-    char* from = chunk_.data() + next_;
-    if (char* feed = static_cast<char*>(std::memchr(from, '\n', end_ - next_))) {
-      const size_t length = static_cast<size_t>(feed - from);
-      next_ += length + 1;
-      TraceZeroByte(from, length);
-      *feed = '\0';
-      return from;
-    }
-  }
   line_.clear();
   bool read = false;
   for (;;) {
@@ -40,7 +29,6 @@ char* FileLineReader::NextLine() {
     if (feed) break;
   }
   if (!read) return nullptr;
-  if (!line_.empty() && line_.back() == '\n') line_.pop_back();
   TraceZeroByte(line_.data(), line_.size());
   line_.push_back('\0');
   return line_.data();

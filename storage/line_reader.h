@@ -1,8 +1,7 @@
 // Line sources for the loader: a plain file read in chunks, or a text in memory
 // split at its line feeds. A line's text ends at its first zero byte; the rest
 // of that line is dropped (and traced), never glued to the next line. The line
-// handed out may be changed in place and stays valid until the next call; the
-// line feed is not part of it.
+// handed out may be changed in place and stays valid until the next call.
 #pragma once
 #include <cstdio>
 #include <vector>
@@ -17,7 +16,7 @@ class LineReader {
 class FileLineReader : public LineReader {
  public:
   explicit FileLineReader(std::FILE* file) : file_(file), chunk_(kChunkSize) {}
-  // The line without its line feed.
+  // The line with its line feed, if it has one.
   char* NextLine() override;
 
  private:
