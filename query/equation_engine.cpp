@@ -271,6 +271,8 @@ tSqlEquationEngine::TermParse tSqlEquationEngine::parseTerm(int termStart, int t
 
 int tSqlEquationEngine::Evaluate() {
   if (clause_.IsEmpty() || !evaluateSubExpressions()) return 0;
+  // A clause of one term reduces to that term's result: nothing to copy or reduce.
+  if (termCount_ == 1 && skeleton_.At(0) != '\0' && skeleton_.At(1) == '\0') return skeleton_.At(0) == '1' ? 1 : 0;
   if (FAILED(workingCopy_.Assign(skeleton_))) return 0;
   RemoveSingleDigitBrackets(workingCopy_);
   const char* pattern = workingCopy_.c_str();
