@@ -1,325 +1,500 @@
-// VexaConfig against an in-memory SQLite on the same generated version 5
-// configuration, at each row count asked for: load, a key select without and
-// with an index, 10,000 upserts by key, the delete of one parameter set with its
-// commit, and save. Prints a table of our time / SQLite time per operation.
-//   vexa_sqlite_bench [--rows=10000,100000,1000000] [--data=FOLDER] [benchmark flags]
-//   vexa_sqlite_bench --memory --rows=N [--data=FOLDER]   memory held per 100,000 rows
-#include <benchmark/benchmark.h>
+// VexaConfig against SQLite on the same generated version 5 configuration, at
+// each row count asked for, and against the machine: the cost of reading,
+// inflating, deflating and writing the same bytes. Every figure is the median of
+// three runs, in CPU time of the calling thread and in wall time, with the
+// spread of the three (largest minus smallest, over the median).
+//   vexa_sqlite_bench [--rows=10000,100000,1000000] [--data=FOLDER]
+//   vexa_sqlite_bench --memory [--rows=...] [--data=FOLDER]   peak memory of the loads
+#include <fcntl.h>
 #include <malloc.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zip.h>
+#include <zlib.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/generated_config.h"
 #include "bench/sqlite_mirror.h"
 #include "query/query_engine.h"
 #include "storage/config_source.h"
+#include "storage/zlib_obj.h"
 
 namespace {
+constexpr int kRuns = 3;
 constexpr int kUpserts = 10000;
+// Short operations are repeated until one run takes about this long.
+constexpr double kShortRunSeconds = 0.2;
 std::string dataFolder = "bench-data";
 
-// The key asked for: P50000 at 100,000 rows, the middle row at any count.
+void Require(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "vexa_sqlite_bench: %s failed\n", what);
+  std::abort();
+}
+
+double Clock(clockid_t clock) {
+  timespec now;
+  clock_gettime(clock, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+double ThreadCpu() { return Clock(CLOCK_THREAD_CPUTIME_ID); }
+double Wall() { return Clock(CLOCK_MONOTONIC); }
+
+// The pools' deleter threads may still be destroying an earlier tree: a run
+// starts only once the other threads of the process have gone quiet, so that
+// they neither share the cores with it nor hold the heap's locks.
+void SettleBackground() {
+  for (int i = 0; i < 1000; ++i) {
+    const double before = Clock(CLOCK_PROCESS_CPUTIME_ID) - ThreadCpu();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (Clock(CLOCK_PROCESS_CPUTIME_ID) - ThreadCpu() - before < 0.001) return;
+  }
+}
+
+struct Figure {
+  double cpu = 0, cpuSpread = 0, wall = 0, wallSpread = 0;  // seconds; spreads as fractions
+  bool Measured() const { return wall > 0; }
+};
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+double Spread(const std::vector<double>& values) {
+  const double median = Median(values);
+  const auto [low, high] = std::minmax_element(values.begin(), values.end());
+  return median > 0 ? (*high - *low) / median : 0;
+}
+
+// kRuns runs of `calls` calls of work, each run after setup (not timed); the
+// figure is per call.
+Figure Measure(const std::function<void()>& setup, const std::function<void()>& work, int calls = 1) {
+  std::vector<double> cpu, wall;
+  for (int run = 0; run < kRuns; ++run) {
+    setup();
+    SettleBackground();
+    const double cpuStart = ThreadCpu(), wallStart = Wall();
+    for (int i = 0; i < calls; ++i) work();
+    cpu.push_back((ThreadCpu() - cpuStart) / calls);
+    wall.push_back((Wall() - wallStart) / calls);
+  }
+  return {Median(cpu), Spread(cpu), Median(wall), Spread(wall)};
+}
+
+// For operations of microseconds: as many calls per run as fill about kShortRunSeconds.
+Figure MeasureShort(const std::function<void()>& work) {
+  const double start = Wall();
+  work();
+  const double once = std::max(Wall() - start, 1e-7);
+  const int calls = std::clamp(static_cast<int>(kShortRunSeconds / once), 1, 1000000);
+  return Measure([] {}, work, calls);
+}
+
+// A plain read: one buffer of the file's size, not zero-filled, filled by read(2).
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  size_t size = 0;
+};
+
+FileBytes ReadPlain(const std::string& path) {
+  const int file = open(path.c_str(), O_RDONLY);
+  struct stat status;
+  Require(file >= 0 && fstat(file, &status) == 0, "opening a generated file");
+  FileBytes bytes{std::unique_ptr<char[]>(new char[static_cast<size_t>(status.st_size)]),
+                  static_cast<size_t>(status.st_size)};
+  for (size_t done = 0; done < bytes.size;) {
+    const ssize_t n = read(file, bytes.data.get() + done, bytes.size - done);
+    Require(n > 0, "reading a generated file");
+    done += static_cast<size_t>(n);
+  }
+  close(file);
+  return bytes;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  const FileBytes bytes = ReadPlain(path);
+  return std::string(bytes.data.get(), bytes.size);
+}
+
+// The member's deflated bytes as they stand in the archive, and its size inflated.
+struct RawMember {
+  std::string deflated;
+  size_t inflatedSize = 0;
+};
+
+RawMember ReadRawMember(const std::string& archivePath) {
+  int error = 0;
+  zip_t* archive = zip_open(archivePath.c_str(), ZIP_RDONLY, &error);
+  Require(archive != nullptr, "opening the archive");
+  zip_stat_t stat;
+  Require(zip_stat(archive, "VEXA/pfConfig", 0, &stat) == 0, "finding the member");
+  zip_file_t* file = zip_fopen(archive, "VEXA/pfConfig", ZIP_FL_COMPRESSED);
+  Require(file != nullptr, "opening the member");
+  RawMember member{std::string(stat.comp_size, '\0'), static_cast<size_t>(stat.size)};
+  Require(zip_fread(file, member.deflated.data(), stat.comp_size) == static_cast<zip_int64_t>(stat.comp_size),
+          "reading the member");
+  zip_fclose(file);
+  zip_close(archive);
+  return member;
+}
+
+// The physical limits, on the bytes of the generated files.
+FileBytes Inflate(const RawMember& member) {
+  FileBytes text{std::unique_ptr<char[]>(new char[member.inflatedSize]), member.inflatedSize};
+  z_stream stream{};
+  Require(inflateInit2(&stream, -MAX_WBITS) == Z_OK, "inflateInit2");
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(member.deflated.data()));
+  stream.avail_in = static_cast<uInt>(member.deflated.size());
+  stream.next_out = reinterpret_cast<Bytef*>(text.data.get());
+  stream.avail_out = static_cast<uInt>(text.size);
+  Require(inflate(&stream, Z_FINISH) == Z_STREAM_END, "inflate");
+  inflateEnd(&stream);
+  return text;
+}
+
+size_t Deflate(const std::string& text, int level) {
+  z_stream stream{};
+  Require(deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK, "deflateInit2");
+  std::string out(deflateBound(&stream, text.size()), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  stream.avail_in = static_cast<uInt>(text.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  Require(deflate(&stream, Z_FINISH) == Z_STREAM_END, "deflate");
+  const size_t size = stream.total_out;
+  deflateEnd(&stream);
+  return size;
+}
+
+// Written and synced to disk, as a save is.
+void WriteSynced(const std::string& path, const std::string& bytes) {
+  const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  Require(file >= 0, "creating the written file");
+  for (size_t done = 0; done < bytes.size();) {
+    const ssize_t n = write(file, bytes.data() + done, bytes.size() - done);
+    Require(n > 0, "writing");
+    done += static_cast<size_t>(n);
+  }
+  Require(fsync(file) == 0 && close(file) == 0, "syncing");
+}
+
 std::string MiddleKey(int rows) { return "P" + std::to_string(rows / 2); }
 
-// Both engines holding the configuration of one row count. One at a time.
-struct World {
-  explicit World(int count) : rows(count), files(GenerateConfig(dataFolder, count)) {
-    ReloadOurs();
-    parsed = ParseTables(source.Root());
-    ReloadSqlite();
-  }
-  void ReloadOurs() {
-    if (!source.LoadAttributesFromFile(files.textPath.c_str())) std::abort();
-    indexed = false;
-  }
-  void ReloadSqlite() {
-    sqlite = std::make_unique<SqliteMirror>();
-    sqlite->Load(parsed);
-    indexed = false;
-  }
-  void Index() {
-    if (indexed) return;
-    if (engine.Query("sort table ParameterDefaults on Parameter", &results) != S_OK) std::abort();
-    sqlite->Execute("CREATE INDEX IF NOT EXISTS ParameterKey ON ParameterDefaults (Parameter)");
-    indexed = true;
-  }
-
-  int rows;
-  GeneratedConfig files;
-  tConfigSource source;
-  tSqlQueryEngine engine{&source};
-  ResultSet results;
-  std::vector<ParsedTable> parsed;
-  std::unique_ptr<SqliteMirror> sqlite;
-  bool indexed = false;
-};
-
-World& WorldOf(int rows) {
-  static std::unique_ptr<World> world;
-  if (!world || world->rows != rows) {
-    world.reset();
-    world = std::make_unique<World>(rows);
-  }
-  return *world;
-}
-
-void Require(benchmark::State& state, bool ok, const char* what) {
-  if (!ok) state.SkipWithError(what);
-}
-
-void LoadOurs(benchmark::State& state, int rows, bool archive) {
-  World& world = WorldOf(rows);
-  tConfigSource source;
-  const std::string& path = archive ? world.files.archivePath : world.files.textPath;
-  for (auto _ : state) Require(state, source.LoadAttributesFromFile(path.c_str()) != nullptr, "load failed");
-}
-
-// SQLite's load: the cells already split, inserted in one transaction.
-void LoadSqlite(benchmark::State& state, int rows) {
-  World& world = WorldOf(rows);
-  for (auto _ : state) {
-    state.PauseTiming();
-    auto sqlite = std::make_unique<SqliteMirror>();
-    state.ResumeTiming();
-    sqlite->Load(world.parsed);
-    state.PauseTiming();
-    sqlite.reset();
-    state.ResumeTiming();
-  }
-}
-
-void SelectOurs(benchmark::State& state, int rows, bool indexed) {
-  World& world = WorldOf(rows);
-  if (indexed) world.Index();
-  const std::string statement = "select * from ParameterDefaults where Parameter = '" + MiddleKey(rows) + "'";
-  for (auto _ : state) Require(state, world.engine.Query(statement.c_str(), &world.results) == S_OK, "no row");
-}
-
-void SelectSqlite(benchmark::State& state, int rows, bool indexed) {
-  World& world = WorldOf(rows);
-  if (indexed) world.Index();
-  const std::string sql = "SELECT * FROM ParameterDefaults WHERE Parameter = '" + MiddleKey(rows) + "'";
-  for (auto _ : state) Require(state, world.sqlite->Select(sql) == 1, "no row");
-}
-
 // Keys spread over the rows and a tenth beyond them, so that about one in
-// eleven upserts inserts a new row.
-std::string UpsertKey(int rows, int i) { return "P" + std::to_string(i * 7919LL % (rows + rows / 10)); }
-
-void UpsertOurs(benchmark::State& state, int rows) {
-  World& world = WorldOf(rows);
-  world.Index();
-  char statement[200];
-  for (auto _ : state) {
-    for (int i = 0; i < kUpserts; ++i) {
-      const std::string key = UpsertKey(rows, i);
-      std::snprintf(statement, sizeof statement,
-                    "update ParameterDefaults set Parameter = '%s', Units = 'ft' where Parameter = '%s'", key.c_str(),
-                    key.c_str());
-      Require(state, world.engine.Query(statement, &world.results) == S_OK, "upsert failed");
-    }
-  }
+// eleven upserts inserts a new row; each run takes other keys.
+std::string UpsertKey(int rows, int run, int i) {
+  return "P" + std::to_string((i * 7919LL + run * 104729LL) % (rows + rows / 10));
 }
 
-void UpsertSqlite(benchmark::State& state, int rows) {
-  World& world = WorldOf(rows);
-  world.Index();
-  char sql[200];
-  for (auto _ : state) {
-    world.sqlite->Execute("BEGIN");
-    for (int i = 0; i < kUpserts; ++i) {
-      const std::string key = UpsertKey(rows, i);
-      std::snprintf(sql, sizeof sql, "UPDATE ParameterDefaults SET Units = 'ft' WHERE Parameter = '%s'", key.c_str());
-      if (world.sqlite->Execute(sql) > 0) continue;
-      std::snprintf(sql, sizeof sql, "INSERT INTO ParameterDefaults (Parameter, Units) VALUES ('%s', 'ft')",
-                    key.c_str());
-      world.sqlite->Execute(sql);
-    }
-    world.sqlite->Execute("COMMIT");
-  }
+std::map<std::string, Figure> figures;  // "operation/side/rows"
+std::map<int, std::pair<size_t, size_t>> archiveSizes;  // rows: our archive, the member at level 6
+
+std::string Key(const char* operation, const char* side, int rows) {
+  return std::string(operation) + "/" + side + "/" + std::to_string(rows);
 }
 
-// Each iteration starts from the file as loaded, so that there is a set to delete.
-void DeleteSetOurs(benchmark::State& state, int rows) {
-  World& world = WorldOf(rows);
-  for (auto _ : state) {
-    state.PauseTiming();
-    world.ReloadOurs();
-    state.ResumeTiming();
-    Require(state, world.engine.Query("delete * from ParameterDefaults where ParameterDefaults = 'ParameterSet2'",
-                                      &world.results) == S_OK,
-            "delete failed");
-    Require(state, world.engine.Commit() == S_OK, "commit failed");
-  }
+void Record(const char* operation, const char* side, int rows, const Figure& figure) {
+  figures[Key(operation, side, rows)] = figure;
+  std::fprintf(stderr, "%-20s %-7s %8d  cpu %10.6f s  wall %10.6f s\n", operation, side, rows, figure.cpu, figure.wall);
 }
 
-void DeleteSetSqlite(benchmark::State& state, int rows) {
-  World& world = WorldOf(rows);
-  for (auto _ : state) {
-    state.PauseTiming();
-    world.ReloadSqlite();
-    state.ResumeTiming();
-    Require(state, world.sqlite->Execute("DELETE FROM ParameterDefaults WHERE ParameterDefaults = 'ParameterSet2'") ==
-                       rows / kParameterSets,
-            "delete failed");
+void RunAll(int rows) {
+  const GeneratedConfig files = GenerateConfig(dataFolder, rows);
+  auto source = std::make_unique<tConfigSource>();
+  Require(source->LoadAttributesFromFile(files.textPath.c_str()) != nullptr, "load");
+  const std::vector<ParsedTable> parsed = ParseTables(source->Root());
+  auto engine = std::make_unique<tSqlQueryEngine>(source.get());
+  auto sqlite = std::make_unique<SqliteMirror>();
+  sqlite->Load(parsed);
+  ResultSet results;
+
+  // Loads: each run loads into a fresh source (the previous tree goes to the deleter).
+  std::unique_ptr<tConfigSource> loader;
+  auto freshLoader = [&] { loader = std::make_unique<tConfigSource>(); };
+  Record("load_text", "vexa", rows, Measure(freshLoader, [&] {
+           Require(loader->LoadAttributesFromFile(files.textPath.c_str()) != nullptr, "load text");
+         }));
+  Record("load_zip", "vexa", rows, Measure(freshLoader, [&] {
+           Require(loader->LoadAttributesFromFile(files.archivePath.c_str()) != nullptr, "load zip");
+         }));
+  loader.reset();
+  std::unique_ptr<SqliteMirror> other;
+  Record("load", "sqlite", rows, Measure([&] { other = std::make_unique<SqliteMirror>(); }, [&] { other->Load(parsed); }));
+  other.reset();
+
+  // Saves, of the tree as loaded: the same bytes as the generated text file.
+  const std::string savedText = dataFolder + "/saved.cfg", savedZip = dataFolder + "/saved.zip",
+                    savedSqlite = dataFolder + "/saved.sqlite";
+  Record("save_text", "vexa", rows, Measure([&] { std::remove(savedText.c_str()); }, [&] {
+           Require(source->SaveToFile(savedText.c_str()) == S_OK, "save text");
+         }));
+  Record("save_zip", "vexa", rows, Measure([&] { std::remove(savedZip.c_str()); }, [&] {
+           Require(source->SaveToFile(savedZip.c_str()) == S_OK, "save zip");
+         }));
+  Record("save", "sqlite", rows, Measure([&] { std::remove(savedSqlite.c_str()); }, [&] { sqlite->SaveTo(savedSqlite); }));
+  struct stat zipStat;
+  Require(stat(savedZip.c_str(), &zipStat) == 0, "stat of the saved archive");
+  for (const std::string& path : {savedText, savedZip, savedSqlite}) std::remove(path.c_str());
+
+  // The machine's limits on the same bytes.
+  {
+    const std::string text = ReadWholeFile(files.textPath);
+    const RawMember member = ReadRawMember(files.archivePath);
+    Require(member.inflatedSize == text.size(), "the member holding the text file's bytes");
+    FileBytes read;
+    Record("read", "limit", rows, Measure([&] { read = FileBytes(); }, [&] { read = ReadPlain(files.textPath); }));
+    FileBytes inflated;
+    Record("inflate", "limit", rows, Measure([&] { inflated = FileBytes(); }, [&] { inflated = Inflate(member); }));
+    Record("deflate", "limit", rows, Measure([] {}, [&] { Deflate(text, kZipDeflateLevel); }));
+    const std::string written = dataFolder + "/written.cfg";
+    Record("write", "limit", rows, Measure([&] { std::remove(written.c_str()); }, [&] { WriteSynced(written, text); }));
+    std::remove(written.c_str());
+    archiveSizes[rows] = {static_cast<size_t>(zipStat.st_size), Deflate(text, 6)};
   }
+
+  // Selects by key: our statement text is parsed on every call, SQLite's
+  // statement is prepared once and the key bound.
+  const std::string key = MiddleKey(rows);
+  const std::string statement = "select * from ParameterDefaults where Parameter = '" + key + "'";
+  sqlite3_stmt* select = sqlite->Prepared("SELECT * FROM ParameterDefaults WHERE Parameter = ?");
+  auto selectOurs = [&] { Require(engine->Query(statement.c_str(), &results) == S_OK, "select"); };
+  auto selectSqlite = [&] { Require(sqlite->Select(select, {key}) == 1, "select"); };
+  Record("select_key", "vexa", rows, MeasureShort(selectOurs));
+  Record("select_key", "sqlite", rows, MeasureShort(selectSqlite));
+  Require(engine->Query("sort table ParameterDefaults on Parameter", &results) == S_OK, "sort");
+  sqlite->Execute("CREATE INDEX ParameterKey ON ParameterDefaults (Parameter)");
+  Record("select_key_indexed", "vexa", rows, MeasureShort(selectOurs));
+  select = sqlite->Prepared("SELECT * FROM ParameterDefaults WHERE Parameter = ?");
+  Record("select_key_indexed", "sqlite", rows, MeasureShort(selectSqlite));
+
+  // Upserts by key, indexed: an update that inserts when no row has the key.
+  int run = 0;
+  Record("upsert", "vexa", rows, Measure([] {}, [&] {
+           char text[200];
+           for (int i = 0; i < kUpserts; ++i) {
+             const std::string k = UpsertKey(rows, run, i);
+             std::snprintf(text, sizeof text,
+                           "update ParameterDefaults set Parameter = '%s', Units = 'ft' where Parameter = '%s'",
+                           k.c_str(), k.c_str());
+             Require(engine->Query(text, &results) == S_OK, "upsert");
+           }
+           ++run;
+         }));
+  sqlite3_stmt* update = sqlite->Prepared("UPDATE ParameterDefaults SET Units = 'ft' WHERE Parameter = ?");
+  sqlite3_stmt* insert = sqlite->Prepared("INSERT INTO ParameterDefaults (Parameter, Units) VALUES (?, 'ft')");
+  run = 0;
+  Record("upsert", "sqlite", rows, Measure([] {}, [&] {
+           sqlite->Execute("BEGIN");
+           for (int i = 0; i < kUpserts; ++i) {
+             const std::string k = UpsertKey(rows, run, i);
+             if (sqlite->Change(update, {k}) == 0) sqlite->Change(insert, {k});
+           }
+           sqlite->Execute("COMMIT");
+           ++run;
+         }));
+
+  // Delete of one parameter set and its commit, each run on a tree freshly
+  // loaded from the file (the rows as a load leaves them) and a fresh database.
+  engine.reset();
+  Record("delete_set", "vexa", rows, Measure([&] {
+           engine.reset();
+           Require(source->LoadAttributesFromFile(files.textPath.c_str()) != nullptr, "reload");
+           engine = std::make_unique<tSqlQueryEngine>(source.get());
+         }, [&] {
+           Require(engine->Query("delete * from ParameterDefaults where ParameterDefaults = 'ParameterSet2'",
+                                 &results) == S_OK,
+                   "delete");
+           Require(engine->Commit() == S_OK, "commit");
+         }));
+  engine.reset();
+  source.reset();
+  sqlite3_stmt* remove = nullptr;
+  Record("delete_set", "sqlite", rows, Measure([&] {
+           sqlite = std::make_unique<SqliteMirror>();
+           sqlite->Load(parsed);
+           remove = sqlite->Prepared("DELETE FROM ParameterDefaults WHERE ParameterDefaults = ?");
+         }, [&] {
+           Require(sqlite->Change(remove, {"ParameterSet2"}) == rows / kParameterSets, "delete");
+         }));
 }
 
-void SaveOurs(benchmark::State& state, int rows, bool archive) {
-  World& world = WorldOf(rows);
-  const std::string path = dataFolder + "/saved" + (archive ? ".zip" : ".cfg");
-  for (auto _ : state) Require(state, world.source.SaveToFile(path.c_str()) == S_OK, "save failed");
-  std::remove(path.c_str());
+std::string Fixed(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, value < 10 ? "%.2f" : "%.0f", value);
+  return text;
 }
 
-void SaveSqlite(benchmark::State& state, int rows) {
-  World& world = WorldOf(rows);
-  const std::string path = dataFolder + "/saved.sqlite";
-  for (auto _ : state) {
-    state.PauseTiming();
-    std::remove(path.c_str());
-    state.ResumeTiming();
-    world.sqlite->SaveTo(path);
-  }
-  std::remove(path.c_str());
+std::string Time(double seconds) {
+  const double micros = seconds * 1e6;
+  if (micros < 1000) return Fixed(micros) + " us";
+  if (micros < 1e6) return Fixed(micros / 1000) + " ms";
+  return Fixed(micros / 1e6) + " s";
 }
 
-// Benchmark names are "operation/engine/rows"; the table pairs them up.
-void RegisterAll(int rows) {
-  const std::string n = "/" + std::to_string(rows);
-  const int destructiveIterations = rows >= 1000000 ? 1 : 3;
-  auto add = [&](const std::string& name, auto function) {
-    return benchmark::RegisterBenchmark((name + n).c_str(), function)->UseRealTime();
-  };
-  add("load_text/vexa", [=](benchmark::State& s) { LoadOurs(s, rows, false); })->Unit(benchmark::kMillisecond);
-  add("load_zip/vexa", [=](benchmark::State& s) { LoadOurs(s, rows, true); })->Unit(benchmark::kMillisecond);
-  add("load/sqlite", [=](benchmark::State& s) { LoadSqlite(s, rows); })->Unit(benchmark::kMillisecond);
-  add("select_key/vexa", [=](benchmark::State& s) { SelectOurs(s, rows, false); })->Unit(benchmark::kMicrosecond);
-  add("select_key/sqlite", [=](benchmark::State& s) { SelectSqlite(s, rows, false); })->Unit(benchmark::kMicrosecond);
-  add("select_key_indexed/vexa", [=](benchmark::State& s) { SelectOurs(s, rows, true); })->Unit(benchmark::kMicrosecond);
-  add("select_key_indexed/sqlite", [=](benchmark::State& s) { SelectSqlite(s, rows, true); })
-      ->Unit(benchmark::kMicrosecond);
-  add("upsert/vexa", [=](benchmark::State& s) { UpsertOurs(s, rows); })->Unit(benchmark::kMillisecond)->Iterations(1);
-  add("upsert/sqlite", [=](benchmark::State& s) { UpsertSqlite(s, rows); })->Unit(benchmark::kMillisecond)->Iterations(1);
-  add("save_text/vexa", [=](benchmark::State& s) { SaveOurs(s, rows, false); })->Unit(benchmark::kMillisecond);
-  add("save_zip/vexa", [=](benchmark::State& s) { SaveOurs(s, rows, true); })->Unit(benchmark::kMillisecond);
-  add("save/sqlite", [=](benchmark::State& s) { SaveSqlite(s, rows); })->Unit(benchmark::kMillisecond);
-  add("delete_set/vexa", [=](benchmark::State& s) { DeleteSetOurs(s, rows); })
-      ->Unit(benchmark::kMillisecond)
-      ->Iterations(destructiveIterations);
-  add("delete_set/sqlite", [=](benchmark::State& s) { DeleteSetSqlite(s, rows); })
-      ->Unit(benchmark::kMillisecond)
-      ->Iterations(destructiveIterations);
+std::string WithSpread(double seconds, double spread) {
+  return Time(seconds) + " ±" + std::to_string(static_cast<int>(spread * 100 + 0.5)) + "%";
 }
 
-// Keeps the console output and remembers each real time (in microseconds).
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      if (!run.error_occurred)
-        micros_[run.run_name.function_name] =
-            run.GetAdjustedRealTime() * 1e6 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-  }
+const Figure* Find(const char* operation, const char* side, int rows) {
+  auto found = figures.find(Key(operation, side, rows));
+  return found == figures.end() || !found->second.Measured() ? nullptr : &found->second;
+}
 
-  void PrintTable(const std::vector<int>& rowCounts) const {
-    struct Pair {
-      const char* label;
-      const char* ours;
-      const char* theirs;
-    };
-    const Pair pairs[] = {
-        {"load, text", "load_text", "load"},
-        {"load, zip", "load_zip", "load"},
-        {"select by key", "select_key", "select_key"},
-        {"select by key, indexed", "select_key_indexed", "select_key_indexed"},
-        {"10,000 upserts by key (indexed)", "upsert", "upsert"},
-        {"delete one set + commit", "delete_set", "delete_set"},
-        {"save, text", "save_text", "save"},
-        {"save, zip", "save_zip", "save"},
-    };
-    std::printf("\n| operation | rows | VexaConfig | SQLite | ratio |\n|---|---:|---:|---:|---:|\n");
-    for (const Pair& pair : pairs) {
-      for (int rows : rowCounts) {
-        const std::string n = "/" + std::to_string(rows);
-        const double ours = Find(std::string(pair.ours) + "/vexa" + n);
-        const double theirs = Find(std::string(pair.theirs) + "/sqlite" + n);
-        std::printf("| %s | %d | %s | %s | %s |\n", pair.label, rows, Time(ours).c_str(), Time(theirs).c_str(),
-                    ours > 0 && theirs > 0 ? Fixed(ours / theirs).c_str() : "n/a");
-      }
-    }
-  }
+std::string Ratio(const Figure* ours, const Figure* theirs, bool cpu) {
+  if (!ours || !theirs) return "n/a";
+  const double a = cpu ? ours->cpu : ours->wall, b = cpu ? theirs->cpu : theirs->wall;
+  return b > 0 ? Fixed(a / b) : "n/a";
+}
 
- private:
-  double Find(const std::string& name) const {
-    auto found = micros_.find(name);
-    return found == micros_.end() ? 0 : found->second;
-  }
-  static std::string Fixed(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, value < 10 ? "%.2f" : "%.0f", value);
-    return text;
-  }
-  static std::string Time(double micros) {
-    if (micros <= 0) return "n/a";
-    if (micros < 1000) return Fixed(micros) + " us";
-    if (micros < 1e6) return Fixed(micros / 1000) + " ms";
-    return Fixed(micros / 1e6) + " s";
-  }
-  std::map<std::string, double> micros_;
+struct Pair {
+  const char* label;
+  const char* ours;
+  const char* other;
+  const char* otherSide;
+  const char* goal;
 };
 
-size_t HeapInUse() {
-  const struct mallinfo2 info = mallinfo2();
-  return info.uordblks + info.hblkhd;
+void PrintPairs(const char* otherName, const std::vector<Pair>& pairs, const std::vector<int>& rowCounts) {
+  std::printf("\n| operation | rows | VexaConfig CPU | %s CPU | CPU ratio | goal | VexaConfig wall | %s wall | wall ratio |\n"
+              "|---|---:|---:|---:|---:|---:|---:|---:|---:|\n",
+              otherName, otherName);
+  for (const Pair& pair : pairs) {
+    for (int rows : rowCounts) {
+      const Figure* ours = Find(pair.ours, "vexa", rows);
+      const Figure* other = Find(pair.other, pair.otherSide, rows);
+      if (!ours || !other) continue;
+      std::printf("| %s | %d | %s | %s | %s | %s | %s | %s | %s |\n", pair.label, rows,
+                  WithSpread(ours->cpu, ours->cpuSpread).c_str(), WithSpread(other->cpu, other->cpuSpread).c_str(),
+                  Ratio(ours, other, true).c_str(), pair.goal, WithSpread(ours->wall, ours->wallSpread).c_str(),
+                  WithSpread(other->wall, other->wallSpread).c_str(), Ratio(ours, other, false).c_str());
+    }
+  }
 }
 
-// In a child of its own, so that nothing else on the heap moves meanwhile.
+void PrintTables(const std::vector<int>& rowCounts) {
+  std::printf("\nAgainst SQLite (ratio = ours / SQLite's; each figure the median of %d runs ± their spread):\n", kRuns);
+  PrintPairs("SQLite",
+             {{"load, text", "load_text", "load", "sqlite", "0.8"},
+              {"load, zip", "load_zip", "load", "sqlite", "0.8"},
+              {"select by key", "select_key", "select_key", "sqlite", "0.8"},
+              {"select by key, indexed", "select_key_indexed", "select_key_indexed", "sqlite", "0.8"},
+              {"10,000 upserts by key (indexed)", "upsert", "upsert", "sqlite", "0.8"},
+              {"delete one set + commit", "delete_set", "delete_set", "sqlite", "0.8"},
+              {"save, text", "save_text", "save", "sqlite", "0.8"},
+              {"save, zip", "save_zip", "save", "sqlite", "-"}},
+             rowCounts);
+  std::printf("\nAgainst the machine, on the same bytes (ratio = ours / the limit's):\n");
+  PrintPairs("limit",
+             {{"load, text / read the file", "load_text", "read", "limit", "2"},
+              {"load, zip / inflate the member", "load_zip", "inflate", "limit", "2"},
+              {"save, text / write the file (synced)", "save_text", "write", "limit", "1.5"},
+              {"save, zip / deflate the member", "save_zip", "deflate", "limit", "-"},
+              {"save, zip / our save, text", "save_zip", "save_text", "vexa", "2.5"}},
+             rowCounts);
+  std::printf("\n| rows | archive | member deflated at level 6 | size ratio (goal 1.5) |\n|---:|---:|---:|---:|\n");
+  for (const auto& [rows, sizes] : archiveSizes)
+    std::printf("| %d | %.1f MB | %.1f MB | %.2f |\n", rows, sizes.first / 1e6, sizes.second / 1e6,
+                static_cast<double>(sizes.first) / static_cast<double>(sizes.second));
+  std::printf("\nGrowth per row, CPU (1.00 = linear):\n\n| operation | from | to | growth |\n|---|---:|---:|---:|\n");
+  const char* operations[] = {"load_text", "load_zip", "select_key", "select_key_indexed", "upsert", "delete_set",
+                              "save_text", "save_zip"};
+  for (const char* operation : operations) {
+    for (size_t i = 1; i < rowCounts.size(); ++i) {
+      const Figure* small = Find(operation, "vexa", rowCounts[i - 1]);
+      const Figure* large = Find(operation, "vexa", rowCounts[i]);
+      if (!small || !large || small->cpu <= 0) continue;
+      // The indexed operations cost the same at any size: their growth is against 1, not the rows.
+      const bool flat = std::strcmp(operation, "select_key_indexed") == 0 || std::strcmp(operation, "upsert") == 0;
+      const double scale = flat ? 1.0 : static_cast<double>(rowCounts[i]) / rowCounts[i - 1];
+      std::printf("| %s | %d | %d | %s |\n", operation, rowCounts[i - 1], rowCounts[i],
+                  Fixed(large->cpu / small->cpu / scale).c_str());
+    }
+  }
+}
+
+// Resident memory of this process: now, and its peak since the last reset.
+size_t ResidentKilobytes(const char* field) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind(field, 0) == 0) return std::strtoul(line.c_str() + std::strlen(field), nullptr, 10);
+  return 0;
+}
+
+void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// In a child of its own, so that nothing else moves meanwhile. Answers the
+// child's peak resident memory above its start, in bytes.
 template <typename Measure>
-void InChild(Measure measure) {
+size_t PeakInChild(Measure measure) {
+  int pipeEnds[2];
+  Require(pipe(pipeEnds) == 0, "pipe");
   std::fflush(stdout);
   const pid_t child = fork();
   if (child == 0) {
+    malloc_trim(0);
+    ResetPeak();
+    const size_t before = ResidentKilobytes("VmRSS:");
     measure();
-    std::fflush(stdout);
+    const size_t peak = (ResidentKilobytes("VmHWM:") - before) * 1024;
+    if (write(pipeEnds[1], &peak, sizeof peak) != sizeof peak) _exit(1);
     _exit(0);
   }
+  size_t peak = 0;
+  if (read(pipeEnds[0], &peak, sizeof peak) != sizeof peak) peak = 0;
   waitpid(child, nullptr, 0);
+  close(pipeEnds[0]);
+  close(pipeEnds[1]);
+  return peak;
 }
 
-// Our tree: the heap it holds after the load. SQLite: the high-water mark of its
-// own allocator during the load.
-void PrintMemory(int rows) {
-  const GeneratedConfig files = GenerateConfig(dataFolder, rows);
-  const double per100k = 100000.0 / rows / (1 << 20);
-  InChild([&] {
-    const size_t before = HeapInUse();
-    tConfigSource source;
-    source.LoadAttributesFromFile(files.textPath.c_str());
-    std::printf("VexaConfig: %.1f MB per 100,000 rows (tree after loading %d rows)\n",
-                static_cast<double>(HeapInUse() - before) * per100k, rows);
-  });
-  InChild([&] {
-    std::vector<ParsedTable> parsed;
-    {
+void PrintMemory(const std::vector<int>& rowCounts) {
+  std::printf("\n| rows | file | load, text: peak | / file (goal 1.0) | load, zip: peak | / text load (goal 1.1) "
+              "| SQLite holds | / file |\n|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+  for (int rows : rowCounts) {
+    const GeneratedConfig files = GenerateConfig(dataFolder, rows);
+    struct stat fileStat;
+    Require(stat(files.textPath.c_str(), &fileStat) == 0, "stat");
+    const double file = static_cast<double>(fileStat.st_size);
+    const double text = static_cast<double>(PeakInChild([&] {
       tConfigSource source;
-      parsed = ParseTables(source.LoadAttributesFromFile(files.textPath.c_str()));
+      source.LoadAttributesFromFile(files.textPath.c_str());
+    }));
+    const double zip = static_cast<double>(PeakInChild([&] {
+      tConfigSource source;
+      source.LoadAttributesFromFile(files.archivePath.c_str());
+    }));
+    // SQLite: what its allocator holds once the rows are in.
+    double sqlite = 0;
+    {
+      std::vector<ParsedTable> parsed;
+      {
+        tConfigSource source;
+        parsed = ParseTables(source.LoadAttributesFromFile(files.textPath.c_str()));
+      }
+      const std::int64_t before = SqliteMirror::MemoryUsed();
+      SqliteMirror mirror;
+      mirror.Load(parsed);
+      sqlite = static_cast<double>(SqliteMirror::MemoryUsed() - before);
     }
-    SqliteMirror sqlite;
-    sqlite3_memory_highwater(1);
-    sqlite.Load(parsed);
-    std::printf("SQLite: %.1f MB per 100,000 rows (peak of its allocator while inserting %d rows)\n",
-                static_cast<double>(sqlite3_memory_highwater(0)) * per100k, rows);
-  });
+    std::printf("| %d | %.0f MB | %.0f MB | %.2f | %.0f MB | %.2f | %.0f MB | %.2f |\n", rows, file / 1e6, text / 1e6,
+                text / file, zip / 1e6, zip / text, sqlite / 1e6, sqlite / file);
+  }
 }
 
 std::vector<int> ParseRowCounts(const char* list) {
@@ -333,22 +508,20 @@ std::vector<int> ParseRowCounts(const char* list) {
 int main(int argc, char** argv) {
   std::vector<int> rowCounts{10000, 100000};
   bool memory = false;
-  std::vector<char*> passOn{argv[0]};
   for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], "--rows=", 7) == 0) rowCounts = ParseRowCounts(argv[i] + 7);
     else if (std::strncmp(argv[i], "--data=", 7) == 0) dataFolder = argv[i] + 7;
     else if (std::strcmp(argv[i], "--memory") == 0) memory = true;
-    else passOn.push_back(argv[i]);
+    else {
+      std::fprintf(stderr, "usage: vexa_sqlite_bench [--memory] [--rows=N,N,...] [--data=FOLDER]\n");
+      return 2;
+    }
   }
   if (memory) {
-    for (int rows : rowCounts) PrintMemory(rows);
+    PrintMemory(rowCounts);
     return 0;
   }
-  int passOnCount = static_cast<int>(passOn.size());
-  benchmark::Initialize(&passOnCount, passOn.data());
-  for (int rows : rowCounts) RegisterAll(rows);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintTable(rowCounts);
+  for (int rows : rowCounts) RunAll(rows);
+  PrintTables(rowCounts);
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <sstream>
 
@@ -19,6 +20,23 @@ std::vector<std::string> Split(const char* text) {
   for (std::string field; std::getline(stream, field, '|');) fields.push_back(field);
   if (*text && text[std::char_traits<char>::length(text) - 1] == '|') fields.emplace_back();
   return fields;
+}
+
+// Appends the row id and the "|"-separated cells of one row.
+void AddRow(ParsedTable& table, const char* id, const char* value) {
+  table.rowFirstCell.push_back(static_cast<std::uint32_t>(table.starts.size()));
+  auto addCell = [&table](const char* begin, size_t length) {
+    table.starts.push_back(static_cast<std::uint32_t>(table.cells.size()));
+    table.cells.append(begin, length);
+    table.ends.push_back(static_cast<std::uint32_t>(table.cells.size()));
+  };
+  addCell(id, std::strlen(id));
+  for (const char* cell = value;;) {
+    const char* bar = std::strchr(cell, '|');
+    addCell(cell, bar ? static_cast<size_t>(bar - cell) : std::strlen(cell));
+    if (!bar) break;
+    cell = bar + 1;
+  }
 }
 
 std::string Quoted(const std::string& name) {
@@ -58,11 +76,17 @@ void InsertRows(sqlite3* db, const ParsedTable& table) {
   sql += ")";
   sqlite3_stmt* insert = nullptr;
   Check(sqlite3_prepare_v2(db, sql.c_str(), -1, &insert, nullptr), db, sql.c_str());
-  const int parameters = static_cast<int>(table.columns.size()) + 1;
-  for (const auto& row : table.rows) {
-    for (int i = 0; i < parameters; ++i) {
-      if (i < static_cast<int>(row.size())) sqlite3_bind_text(insert, i + 1, row[i].data(), static_cast<int>(row[i].size()), SQLITE_STATIC);
-      else sqlite3_bind_null(insert, i + 1);
+  const std::uint32_t parameters = static_cast<std::uint32_t>(table.columns.size()) + 1;
+  for (size_t row = 0; row < table.RowCount(); ++row) {
+    const std::uint32_t first = table.rowFirstCell[row], cells = table.rowFirstCell[row + 1] - first;
+    for (std::uint32_t i = 0; i < parameters; ++i) {
+      if (i < cells) {
+        const std::uint32_t cell = first + i;
+        sqlite3_bind_text(insert, static_cast<int>(i) + 1, table.cells.data() + table.starts[cell],
+                          static_cast<int>(table.ends[cell] - table.starts[cell]), SQLITE_STATIC);
+      } else {
+        sqlite3_bind_null(insert, static_cast<int>(i) + 1);
+      }
     }
     Check(sqlite3_step(insert), db, "insert");
     sqlite3_reset(insert);
@@ -80,13 +104,10 @@ std::vector<ParsedTable> ParseTables(tAtrribute* root) {
     tAtrribute* types = table->FindChild("TableType");
     tAtrribute* contents = table->FindChild("TableContents");
     if (!definition || !types || !contents) continue;
-    ParsedTable parsed{table->value.c_str(), Split(definition->value.c_str()), Split(types->value.c_str()), {}};
-    parsed.rows.reserve(contents->ChildCount());
+    ParsedTable parsed{table->value.c_str(), Split(definition->value.c_str()), Split(types->value.c_str()), {}, {}, {}, {}};
     contents->BeginChildren();
-    while (tAtrribute* row = contents->NextChild()) {
-      parsed.rows.push_back({row->name.c_str()});
-      for (std::string& cell : Split(row->value.c_str())) parsed.rows.back().push_back(std::move(cell));
-    }
+    while (tAtrribute* row = contents->NextChild()) AddRow(parsed, row->name.c_str(), row->value.c_str());
+    parsed.rowFirstCell.push_back(static_cast<std::uint32_t>(parsed.starts.size()));
     tables.push_back(std::move(parsed));
   }
   return tables;
@@ -94,7 +115,10 @@ std::vector<ParsedTable> ParseTables(tAtrribute* root) {
 
 SqliteMirror::SqliteMirror() { Check(sqlite3_open(":memory:", &db_), db_, "open"); }
 
-SqliteMirror::~SqliteMirror() { sqlite3_close(db_); }
+SqliteMirror::~SqliteMirror() {
+  for (auto& entry : prepared_) sqlite3_finalize(entry.second);
+  sqlite3_close(db_);
+}
 
 void SqliteMirror::Load(const std::vector<ParsedTable>& tables) {
   Execute("BEGIN");
@@ -105,27 +129,46 @@ void SqliteMirror::Load(const std::vector<ParsedTable>& tables) {
   Execute("COMMIT");
 }
 
-int SqliteMirror::Select(const std::string& sql) {
-  sqlite3_stmt* select = nullptr;
-  Check(sqlite3_prepare_v2(db_, sql.c_str(), -1, &select, nullptr), db_, sql.c_str());
-  const int columns = sqlite3_column_count(select);
+sqlite3_stmt* SqliteMirror::Prepared(const std::string& sql) {
+  sqlite3_stmt*& statement = prepared_[sql];
+  if (!statement) Check(sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr), db_, sql.c_str());
+  return statement;
+}
+
+void SqliteMirror::Bind(sqlite3_stmt* statement, std::initializer_list<std::string_view> keys) {
+  sqlite3_reset(statement);
+  int parameter = 0;
+  for (std::string_view key : keys)
+    Check(sqlite3_bind_text(statement, ++parameter, key.data(), static_cast<int>(key.size()), SQLITE_STATIC), db_,
+          "bind");
+}
+
+int SqliteMirror::Select(sqlite3_stmt* statement, std::initializer_list<std::string_view> keys) {
+  Bind(statement, keys);
+  const int columns = sqlite3_column_count(statement);
   int rows = 0;
   std::string text;
-  while (sqlite3_step(select) == SQLITE_ROW) {
+  int code;
+  while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
     text.clear();
     for (int i = 0; i < columns; ++i) {
       if (i) text += '|';
-      if (const unsigned char* cell = sqlite3_column_text(select, i)) text += reinterpret_cast<const char*>(cell);
+      if (const unsigned char* cell = sqlite3_column_text(statement, i)) text += reinterpret_cast<const char*>(cell);
     }
     ++rows;
   }
-  sqlite3_finalize(select);
+  Check(code, db_, "select");
   return rows;
 }
 
-int SqliteMirror::Execute(const std::string& sql) {
-  Check(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr), db_, sql.c_str());
+int SqliteMirror::Change(sqlite3_stmt* statement, std::initializer_list<std::string_view> keys) {
+  Bind(statement, keys);
+  Check(sqlite3_step(statement), db_, "change");
   return sqlite3_changes(db_);
+}
+
+void SqliteMirror::Execute(const std::string& sql) {
+  Check(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr), db_, sql.c_str());
 }
 
 void SqliteMirror::SaveTo(const std::string& path) {

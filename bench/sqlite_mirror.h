@@ -1,19 +1,31 @@
-// The SQLite side of the comparison: an in-memory database that holds the same
-// tables and rows as a loaded configuration, and runs SQL text on them.
+// The SQLite side of the comparison: a database that holds the same tables and
+// rows as a loaded configuration, driven at its best: every statement prepared
+// once and its keys bound as parameters.
 #pragma once
 #include <sqlite3.h>
 
+#include <cstdint>
+#include <initializer_list>
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/attribute.h"
 
 // One table of a loaded tree with its cells split: what SQLite's load inserts.
+// The cells of all rows are kept in one text, so that a million rows cost no
+// more memory than their bytes and two offsets per cell.
 struct ParsedTable {
   std::string name;
   std::vector<std::string> columns;
   std::vector<std::string> types;
-  std::vector<std::vector<std::string>> rows;  // row id, then the cells
+  std::string cells;                 // row id, then the cells, of every row
+  std::vector<std::uint32_t> starts; // where each cell begins in `cells`
+  std::vector<std::uint32_t> ends;
+  std::vector<std::uint32_t> rowFirstCell;  // one entry per row, and one behind the last
+
+  size_t RowCount() const { return rowFirstCell.empty() ? 0 : rowFirstCell.size() - 1; }
 };
 std::vector<ParsedTable> ParseTables(tAtrribute* root);
 
@@ -28,14 +40,24 @@ class SqliteMirror {
   // compared without regard to case, as the query language does) and inserts
   // every row, in one transaction.
   void Load(const std::vector<ParsedTable>& tables);
-  // Steps through the rows, joining each row's cells with "|" as a select of the
-  // query language does; answers the number of rows.
-  int Select(const std::string& sql);
-  // Answers the number of rows changed.
-  int Execute(const std::string& sql);
-  // Writes the database into a file with the backup interface.
+  // The statement prepared on its first use and kept.
+  sqlite3_stmt* Prepared(const std::string& sql);
+  // Runs a prepared select with `keys` bound, joining each row's cells with "|"
+  // as a select of the query language does; answers the number of rows.
+  int Select(sqlite3_stmt* statement, std::initializer_list<std::string_view> keys);
+  // Runs a prepared change with `keys` bound; answers the number of rows changed.
+  int Change(sqlite3_stmt* statement, std::initializer_list<std::string_view> keys);
+  // Runs SQL text once (schema changes, BEGIN, COMMIT).
+  void Execute(const std::string& sql);
+  // Writes the database into a new file with the backup interface; the file is
+  // synced to disk (SQLite's default, synchronous FULL), as our saves are.
   void SaveTo(const std::string& path);
+  // Bytes of memory SQLite holds.
+  static std::int64_t MemoryUsed() { return sqlite3_memory_used(); }
 
  private:
+  void Bind(sqlite3_stmt* statement, std::initializer_list<std::string_view> keys);
+
   sqlite3* db_ = nullptr;
+  std::map<std::string, sqlite3_stmt*> prepared_;
 };

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
@@ -71,12 +72,13 @@ bool HasNoOperator(OperatorCode op, const char* typeName) {
 
 char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
-// "*" matches any run, "?" one character; the pattern must cover the whole text.
-// Backtracks only to the last "*", so the cost stays bounded by text times pattern.
-bool WildcardMatch(const char* text, const char* pattern) {
+// "*" matches any run, "?" one character; the pattern must cover the whole text
+// [text, textEnd). Backtracks only to the last "*", so the cost stays bounded by
+// text times pattern.
+bool WildcardMatch(const char* text, const char* textEnd, const char* pattern) {
   const char* afterStar = nullptr;
   const char* starText = nullptr;
-  while (*text) {
+  while (text < textEnd) {
     if (*pattern == '*') {
       afterStar = ++pattern;
       starText = text;
@@ -92,6 +94,19 @@ bool WildcardMatch(const char* text, const char* pattern) {
   }
   while (*pattern == '*') ++pattern;
   return !*pattern;
+}
+
+// The field is compared where it stands in the row, [field, field + length).
+bool EqualsNoCase(const char* field, size_t length, const char* value) {
+  return std::strlen(value) == length && strncasecmp(field, value, length) == 0;
+}
+
+// Byte-wise, as strcmp orders a field copied out of the row.
+int CompareBytes(const char* field, size_t length, const char* value) {
+  const size_t valueLength = std::strlen(value);
+  const int common = std::memcmp(field, value, std::min(length, valueLength));
+  if (common != 0) return common;
+  return length < valueLength ? -1 : length > valueLength ? 1 : 0;
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -131,7 +146,7 @@ const tSqlEquationEngine::ComparisonTerm* tSqlEquationEngine::TermAt(int index) 
 }
 
 bool tSqlEquationEngine::reserveWorkStrings(int bytes) {
-  for (tString* work : {&clause_, &skeleton_, &workingCopy_, &field_, &termScratch_, &typeText_, &memoKey_})
+  for (tString* work : {&clause_, &skeleton_, &workingCopy_, &termScratch_, &typeText_, &memoKey_})
     if (FAILED(work->Reserve(bytes, false))) return false;
   return true;
 }
@@ -256,6 +271,8 @@ tSqlEquationEngine::TermParse tSqlEquationEngine::parseTerm(int termStart, int t
 
 int tSqlEquationEngine::Evaluate() {
   if (clause_.IsEmpty() || !evaluateSubExpressions()) return 0;
+  // A clause of one term reduces to that term's result: nothing to copy or reduce.
+  if (termCount_ == 1 && skeleton_.At(0) != '\0' && skeleton_.At(1) == '\0') return skeleton_.At(0) == '1' ? 1 : 0;
   if (FAILED(workingCopy_.Assign(skeleton_))) return 0;
   RemoveSingleDigitBrackets(workingCopy_);
   const char* pattern = workingCopy_.c_str();
@@ -282,8 +299,10 @@ bool tSqlEquationEngine::compareTerm(const ComparisonTerm& term, bool& result) {
     result = false;
     return true;
   }
-  if (!copyRowField(term.columnPosition)) return false;
-  const char* field = field_.c_str();
+  // Numbers are read in place: no digit, sign or exponent is a "|", so a
+  // reading stops at the field's end.
+  size_t length = 0;
+  const char* field = rowField(term.columnPosition, length);
   const char* value = term.value.c_str();
   switch (term.valueType) {
     case ValueType::Int:
@@ -299,7 +318,7 @@ bool tSqlEquationEngine::compareTerm(const ComparisonTerm& term, bool& result) {
       result = Holds(term.op, std::strtod(field, nullptr), std::strtod(value, nullptr));
       return true;
     case ValueType::String:
-      result = compareText(term);
+      result = compareText(term, field, length);
       return true;
   }
   return false;
@@ -307,35 +326,36 @@ bool tSqlEquationEngine::compareTerm(const ComparisonTerm& term, bool& result) {
 
 // Equality ignores case (or matches a pattern when the clause has wildcards);
 // ordering is byte-wise and case-sensitive.
-bool tSqlEquationEngine::compareText(const ComparisonTerm& term) const {
-  const char* field = field_.c_str();
+bool tSqlEquationEngine::compareText(const ComparisonTerm& term, const char* field, size_t length) const {
   const char* value = term.value.c_str();
   switch (term.op) {
-    case OperatorCode::Equal: return wildcard_ ? WildcardMatch(field, value) : strcasecmp(field, value) == 0;
-    case OperatorCode::Less: return std::strcmp(field, value) < 0;
-    case OperatorCode::Greater: return std::strcmp(field, value) > 0;
-    case OperatorCode::LessOrEqual: return std::strcmp(field, value) <= 0;
-    case OperatorCode::GreaterOrEqual: return std::strcmp(field, value) >= 0;
-    case OperatorCode::NotEqual: return strcasecmp(field, value) != 0;
+    case OperatorCode::Equal:
+      return wildcard_ ? WildcardMatch(field, field + length, value) : EqualsNoCase(field, length, value);
+    case OperatorCode::Less: return CompareBytes(field, length, value) < 0;
+    case OperatorCode::Greater: return CompareBytes(field, length, value) > 0;
+    case OperatorCode::LessOrEqual: return CompareBytes(field, length, value) <= 0;
+    case OperatorCode::GreaterOrEqual: return CompareBytes(field, length, value) >= 0;
+    case OperatorCode::NotEqual: return !EqualsNoCase(field, length, value);
     case OperatorCode::None: break;
   }
-  return std::strcmp(term.columnName.c_str(), "1") == 0 || strcasecmp(field, value) != 0;
+  return std::strcmp(term.columnName.c_str(), "1") == 0 || !EqualsNoCase(field, length, value);
 }
 
-// A row with fewer fields gives an empty field.
-bool tSqlEquationEngine::copyRowField(int position) {
+// The field at `position` of the row, not copied; a row with fewer fields gives
+// an empty field.
+const char* tSqlEquationEngine::rowField(int position, size_t& length) const {
   const char* begin = row_ ? row_ : "";
   for (int i = 0; i < position; ++i) {
     begin = std::strchr(begin, '|');
     if (!begin) {
-      field_.Clear();
-      return true;
+      length = 0;
+      return "";
     }
     ++begin;
   }
   const char* end = std::strchr(begin, '|');
-  const size_t length = end ? static_cast<size_t>(end - begin) : std::strlen(begin);
-  return SUCCEEDED(field_.Assign(begin, length, kWorkStringSlack));
+  length = end ? static_cast<size_t>(end - begin) : std::strlen(begin);
+  return begin;
 }
 
 // One left-to-right pass over the digits, "&&", "||" and brackets of the working

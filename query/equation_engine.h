@@ -3,6 +3,7 @@
 // placeholder per comparison term; each row fills the placeholders with 1 or 0
 // and the skeleton is reduced to one digit.
 #pragma once
+#include <cstddef>
 #include <vector>
 
 #include "store/tstring.h"
@@ -51,8 +52,8 @@ class tSqlEquationEngine {
   TermParse parseTerm(int termStart, int termEnd, int placeholder);
   bool evaluateSubExpressions();
   bool compareTerm(const ComparisonTerm& term, bool& result);
-  bool compareText(const ComparisonTerm& term) const;
-  bool copyRowField(int position);
+  bool compareText(const ComparisonTerm& term, const char* field, size_t length) const;
+  const char* rowField(int position, size_t& length) const;
   int reduceSkeleton();
 
   tString definition_;
@@ -61,7 +62,6 @@ class tSqlEquationEngine {
   tString clause_;
   tString skeleton_;
   tString workingCopy_;
-  tString field_;
   tString termScratch_;
   tString typeText_;
   bool wildcard_ = false;

@@ -1,7 +1,9 @@
 #include "storage/config_source.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -34,7 +36,7 @@ char* SkipWord(char* p) {
 // Reads node lines and blocks into the tree. Iterative, so that deeply nested
 // input cannot exhaust the stack: each open block is one frame. True when the
 // input ended inside a block, whose missing "}" the end of input stands for.
-bool ParseBlock(tAtrribute* top, LineReader& lines) {
+bool ParseBlock(tAtrribute* top, BufferLineReader& lines) {
   struct Frame {
     tAtrribute* parent;
     tAtrribute* current;
@@ -58,13 +60,36 @@ bool ParseBlock(tAtrribute* top, LineReader& lines) {
     while (valueEnd > value && IsWhiteSpace(valueEnd[-1])) --valueEnd;
     *nameEnd = '\0';
     *valueEnd = '\0';
-    tAtrribute* node = tAtrribute::CreateChild(frames.back().parent, name, value, kRowUnchanged);
+    tAtrribute* node = tAtrribute::CreateChildInText(frames.back().parent, name, value, kRowUnchanged);
     if (node) frames.back().current = node;
   }
   if (frames.size() == 1) return false;
   DebugTrace("tConfigSource::LoadAttributesFromFile, the input ended inside %d open block(s)\n",
              static_cast<int>(frames.size() - 1));
   return true;
+}
+
+// The whole file in one buffer with room for a zero byte behind it. Sized by
+// the file's length, grown only if more comes (a file still being written); a
+// length no text could have (a folder's) is not believed.
+bool ReadWholeFile(std::FILE* file, std::unique_ptr<char[]>& text, size_t& length) {
+  size_t capacity = 1 << 16;
+  if (std::fseek(file, 0, SEEK_END) == 0) {
+    const long size = std::ftell(file);
+    if (size >= 0 && size < INT_MAX) capacity = static_cast<size_t>(size) + 2;
+  }
+  std::rewind(file);
+  text.reset(new (std::nothrow) char[capacity]);
+  length = 0;
+  while (text) {
+    length += std::fread(text.get() + length, 1, capacity - 1 - length, file);
+    if (length < capacity - 1) break;
+    std::unique_ptr<char[]> larger(new (std::nothrow) char[capacity * 2]);
+    if (larger) std::memcpy(larger.get(), text.get(), length);
+    text = std::move(larger);
+    capacity *= 2;
+  }
+  return text && !std::ferror(file);
 }
 
 bool IsArchivePath(const char* path) {
@@ -106,10 +131,12 @@ tConfigSource::tConfigSource() { RegisterArchiveComponent(); }
 
 tConfigSource::~tConfigSource() { DestroyTree(); }
 
-// The whole tree goes to the node pool's deleter thread in one push.
+// The whole tree goes to the node pool's deleter thread in one push. Its text
+// can go at once: destroying a node never reads its name or value.
 void tConfigSource::DestroyTree() {
   if (root_) TreeNodePool().GiveBack(root_, false);
   root_ = nullptr;
+  text_.reset();
 }
 
 tAtrribute* tConfigSource::LoadAttributesFromFile(const char* path) {
@@ -126,9 +153,11 @@ tAtrribute* tConfigSource::LoadAttributesFromFile(const char* path) {
 }
 
 // Memory that runs out while the tree grows fails the load, not the process.
-tAtrribute* tConfigSource::ParseTree(tAtrribute* root, LineReader& lines) {
+// The tree's names and values stay in `text`, which the source keeps with it.
+tAtrribute* tConfigSource::ParseTree(tAtrribute* root, BufferLineReader& lines, std::unique_ptr<char[]>& text) {
   try {
     endedInsideBlock_ = ParseBlock(root, lines);
+    text_ = std::move(text);
     return root;
   } catch (const std::bad_alloc&) {
     DebugTrace("tConfigSource::LoadAttributesFromFile, out of memory\n");
@@ -140,16 +169,19 @@ tAtrribute* tConfigSource::ParseTree(tAtrribute* root, LineReader& lines) {
 tAtrribute* tConfigSource::LoadPlainText(const char* path) {
   std::FILE* file = OpenNativeFile(NativePathFromNarrow(path), "r");
   if (!file) return nullptr;
-  FileLineReader lines(file);
+  std::unique_ptr<char[]> text;
+  size_t length = 0;
+  const bool read = ReadWholeFile(file, text, length);
+  std::fclose(file);
+  BufferLineReader lines(text.get(), read ? length : 0);
   tAtrribute* root = nullptr;
   tString version;
-  if (char* first = lines.NextLine(); !first) {
+  if (char* first = read ? lines.NextLine() : nullptr; !first) {
     DebugTrace("tConfigSource::LoadAttributesFromFile, failed in config file FGets.. Illegal config file?\n");
   } else if (ParseRootLine(first, version)) {
     root = tAtrribute::CreateChild(nullptr, "Root", version.c_str(), kRowUnchanged);
-    if (root) root = ParseTree(root, lines);
+    if (root) root = ParseTree(root, lines, text);
   }
-  std::fclose(file);
   return root;
 }
 
@@ -185,12 +217,9 @@ tAtrribute* tConfigSource::LoadArchive(const char* path) {
   long length = 0;
   archive->GetFileLength(&length);
   if (length < 0) return nullptr;
-  std::vector<char> text;
-  try {
-    text.resize(static_cast<size_t>(length) + kArchiveSlack);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  // Not zero-filled: the read fills what the parse looks at.
+  std::unique_ptr<char[]> text(new (std::nothrow) char[static_cast<size_t>(length) + kArchiveSlack]);
+  if (!text) return nullptr;
   // The whole member in one read, parsed from memory.
   Stopwatch stopwatch;
   archive->CloseFile();
@@ -199,15 +228,15 @@ tAtrribute* tConfigSource::LoadArchive(const char* path) {
              static_cast<double>(stopwatch.Seconds()));
   stopwatch.Start();
   long count = length;
-  archive->Zread(text.data(), length, &count);
+  archive->Zread(text.get(), length, &count);
   text[count >= 0 && count <= length ? count : 0] = '\0';
   DebugTrace("VexaTemplateLib::CreateAttributesBuffer() - Config file load took %f seconds with a buffer size of %d bytes\n",
              static_cast<double>(stopwatch.Seconds()), static_cast<int>(length));
 
-  BufferLineReader lines(text.data(), static_cast<size_t>(count >= 0 && count <= length ? count : 0));
+  BufferLineReader lines(text.get(), static_cast<size_t>(count >= 0 && count <= length ? count : 0));
   char* first = lines.NextLine();
   if (!ParseRootLine(first, version)) return nullptr;
   tAtrribute* root = tAtrribute::CreateChild(nullptr, "Root", version.c_str(), kRowUnchanged);
-  if (root) root = ParseTree(root, lines);
+  if (root) root = ParseTree(root, lines, text);
   return root;
 }

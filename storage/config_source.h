@@ -1,9 +1,11 @@
 // A configuration source: the tree of one loaded configuration file.
 #pragma once
+#include <memory>
+
 #include "store/attribute.h"
 #include "store/tstring.h"
 
-class LineReader;
+class BufferLineReader;
 
 class tConfigSource {
  public:
@@ -31,10 +33,12 @@ class tConfigSource {
  private:
   tAtrribute* LoadPlainText(const char* path);
   tAtrribute* LoadArchive(const char* path);
-  tAtrribute* ParseTree(tAtrribute* root, LineReader& lines);
+  tAtrribute* ParseTree(tAtrribute* root, BufferLineReader& lines, std::unique_ptr<char[]>& text);
   void DestroyTree();
 
   tAtrribute* root_ = nullptr;
+  // The loaded text, in which the tree's names and values stand until edited.
+  std::unique_ptr<char[]> text_;
   tString path_;
   bool endedInsideBlock_ = false;
 };

@@ -1,4 +1,5 @@
 // Writing the tree back: plain text, or the member "VEXA/pfConfig" of an archive.
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -16,18 +17,36 @@ constexpr const wchar_t* kConfigMember = L"VEXA/pfConfig";
 constexpr const wchar_t* kArchiveFolders[] = {L"VEXA", L"VEXA/COM/", L"VEXA/MISC/", L"VEXA/USER/"};
 constexpr const char* kIndentation = "   ";
 
-// Where the lines go; false once a piece could not be written.
+// Where the lines go, one whole line at a time: the indentation, then `a`,
+// then, when given, a space and `b`; false once a line could not be written.
+// Every line ends with carriage return and line feed, the file format's line end.
 class TextSink {
  public:
   virtual ~TextSink() = default;
-  virtual bool Put(const char* text) = 0;
+  virtual bool PutLine(const std::string& indentation, const char* a, const char* b) = 0;
+};
+
+// Counts the bytes, so that the text can be built in a buffer of its final size.
+class SizeSink final : public TextSink {
+ public:
+  bool PutLine(const std::string& indentation, const char* a, const char* b) override {
+    size_ += indentation.size() + std::strlen(a) + (b ? 1 + std::strlen(b) : 0) + 2;
+    return true;
+  }
+  size_t Size() const { return size_; }
+
+ private:
+  size_t size_ = 0;
 };
 
 class StringSink final : public TextSink {
  public:
-  bool Put(const char* text) override {
+  explicit StringSink(size_t size) { text_.reserve(size); }
+  bool PutLine(const std::string& indentation, const char* a, const char* b) override {
     try {
-      text_ += text;
+      text_.append(indentation).append(a);
+      if (b) text_.append(1, ' ').append(b);
+      text_.append("\r\n", 2);
       return true;
     } catch (const std::bad_alloc&) {
       return false;
@@ -39,22 +58,26 @@ class StringSink final : public TextSink {
   std::string text_;
 };
 
+// One Zputs per line, the line put together first.
 class ArchiveSink final : public TextSink {
  public:
   explicit ArchiveSink(IZlibObj* archive) : archive_(archive) {}
-  bool Put(const char* text) override {
+  bool PutLine(const std::string& indentation, const char* a, const char* b) override {
+    try {
+      line_.assign(indentation).append(a);
+      if (b) line_.append(1, ' ').append(b);
+      line_.append("\r\n", 2);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
     long written = 0;
-    return archive_->Zputs(text, &written) == S_OK;
+    return archive_->Zputs(line_.c_str(), &written) == S_OK;
   }
 
  private:
   IZlibObj* archive_;
+  std::string line_;
 };
-
-// Every line ends with carriage return and line feed, the file format's line end.
-bool PutLine(TextSink& sink, const std::string& indentation, const char* a, const char* b = nullptr) {
-  return sink.Put(indentation.c_str()) && sink.Put(a) && (!b || (sink.Put(" ") && sink.Put(b))) && sink.Put("\r\n");
-}
 
 // The canonical layout: a node line, and for a node with children a block in
 // braces at the node's indentation with the children one level deeper. Walks
@@ -68,11 +91,11 @@ bool WriteNode(tAtrribute* root, TextSink& sink) {
   };
   auto enter = [&](tAtrribute* node) {
     const std::string& own = indentation(open.size());
-    if (!PutLine(sink, own, node->name.c_str(), node->value.c_str())) return false;
+    if (!sink.PutLine(own, node->name.c_str(), node->value.c_str())) return false;
     if (node->ChildCount() == 0) return true;
     open.push_back(node);
     node->BeginChildren();
-    return PutLine(sink, own, "{");
+    return sink.PutLine(own, "{", nullptr);
   };
   if (!enter(root)) return false;
   while (!open.empty()) {
@@ -82,7 +105,7 @@ bool WriteNode(tAtrribute* root, TextSink& sink) {
       continue;
     }
     open.pop_back();
-    if (!PutLine(sink, indentation(open.size()), "}")) return false;
+    if (!sink.PutLine(indentation(open.size()), "}", nullptr)) return false;
   }
   return true;
 }
@@ -117,11 +140,18 @@ HRESULT SaveArchive(tAtrribute* root, const char* path) {
   return written && closed == S_OK ? S_OK : E_FAIL;
 }
 
-// The whole text first, then one replacement of the file's content, which
+// The whole text first, in a buffer of its exact size (growing it would touch
+// and copy the memory again), then one replacement of the file's content, which
 // keeps the previous file whole when the save fails.
 HRESULT SavePlainText(tAtrribute* root, const std::string& path) {
-  StringSink sink;
-  return WriteNode(root, sink) && ReplaceFileContent(path, sink.Text()) ? S_OK : E_FAIL;
+  SizeSink size;
+  WriteNode(root, size);
+  try {
+    StringSink sink(size.Size());
+    return WriteNode(root, sink) && ReplaceFileContent(path, sink.Text()) ? S_OK : E_FAIL;
+  } catch (const std::bad_alloc&) {
+    return E_FAIL;
+  }
 }
 }  // namespace
 

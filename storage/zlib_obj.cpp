@@ -3,6 +3,8 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <list>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -20,10 +22,8 @@
 #include "platform/trace.h"
 
 namespace {
-// zlib's own default. libzip's is the best compression, which costs a
-// configuration text, repetitive as it is, about seven times the time for three
-// per cent of size.
-constexpr zip_uint32_t kDeflateLevel = 6;
+// Zgets inflates this much ahead of the line it hands out.
+constexpr size_t kLookaheadBytes = 4096;
 
 void TraceZipError(const char* action, const std::string& name, zip_error_t* error) {
   DebugTrace("ZlibObj: cannot %s %s: %s\n", action, name.c_str(), zip_error_strerror(error));
@@ -64,9 +64,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     zip_error_t error;
     zip_error_init(&error);
     if (readFlag == 1) {
-      int code = 0;
-      archive_ = zip_open(name.c_str(), ZIP_RDONLY, &code);
-      zip_error_set(&error, code, 0);
+      archive_ = OpenForReading(name, &error);
     } else {
       archive_ = OpenInMemory(name, appendMode == 2, &error);
     }
@@ -85,7 +83,6 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     if (!closingText) return E_POINTER;
     if (!archive_) return E_FAIL;
     if (reading_) {
-      DropMember();
       Discard();
       return S_OK;
     }
@@ -107,18 +104,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     if (!archive_) return E_FAIL;
     const std::string name = Utf8FromWide(member);
     if (reading_) {
-      // The loader opens its member twice; the bytes of the member read last stay
-      // until another one is opened or the archive closes, so that a member is
-      // inflated and checked once and both opens see the same bytes.
-      if (memberName_.empty() || name != memberName_) {
-        DropMember();
-        if (!ReadEntry(name, memberData_)) {
-          DropMember();
-          return E_FAIL;
-        }
-        memberName_ = name;
-      }
-      readPos_ = 0;
+      if (!OpenMemberStream(name)) return E_FAIL;
     } else {
       if (!AddPendingMember()) return E_FAIL;
       memberName_ = name;
@@ -130,7 +116,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
   HRESULT STDMETHODCALLTYPE CloseFile() override {
     if (!memberOpen_) return E_FAIL;
     if (reading_) {
-      memberOpen_ = false;
+      CloseMemberStream();
       return S_OK;
     }
     return AddPendingMember() ? S_OK : E_FAIL;
@@ -143,9 +129,8 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     if (!buffer) return E_POINTER;
     if (wanted < 0) return E_INVALIDARG;
     if (!ReadMemberOpen()) return E_FAIL;
-    const size_t n = std::min(static_cast<size_t>(wanted), memberData_.size() - readPos_);
-    std::memcpy(buffer, memberData_.data() + readPos_, n);
-    readPos_ += n;
+    const zip_int64_t n = ReadMemberBytes(buffer, static_cast<zip_uint64_t>(wanted));
+    if (n < 0 || !(readPos_ < memberSize_ || MemberEndChecked())) return E_FAIL;
     *count = static_cast<long>(n);
     return S_OK;
   }
@@ -154,19 +139,20 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     if (!line) return E_POINTER;
     *line = nullptr;
     if (flag != 0 || limit < 2) return E_INVALIDARG;
-    if (!ReadMemberOpen() || readPos_ == memberData_.size()) return E_FAIL;
+    if (!ReadMemberOpen()) return E_FAIL;
     std::wstring text;
-    size_t end = readPos_;
-    while (end < memberData_.size() && text.size() < static_cast<size_t>(limit - 1)) {
+    while (text.size() < static_cast<size_t>(limit - 1)) {
+      if (lookaheadPos_ == lookahead_.size() && !FillLookahead()) return E_FAIL;
+      if (lookahead_.empty()) break;
       // Narrow text has a wide character for every byte.
-      const char byte = memberData_[end++];
+      const char byte = lookahead_[lookaheadPos_++];
+      ++readPos_;
       text += WideFromWindows1252(static_cast<unsigned char>(byte));
       if (byte == '\n') break;
     }
+    if (text.empty()) return E_FAIL;
     *line = SysAllocStringLen(text.data(), static_cast<unsigned>(text.size()));
-    if (!*line) return E_OUTOFMEMORY;
-    readPos_ = end;
-    return S_OK;
+    return *line ? S_OK : E_OUTOFMEMORY;
   }
 
   HRESULT STDMETHODCALLTYPE AddFolder(const OLECHAR* folder) override {
@@ -209,7 +195,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     if (!length) return E_POINTER;
     *length = 0;
     if (!ReadMemberOpen()) return E_FAIL;
-    *length = static_cast<long>(memberData_.size());
+    *length = static_cast<long>(memberSize_);
     return S_OK;
   }
 
@@ -226,13 +212,104 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     Commit();
   }
 
-  bool ReadMemberOpen() const { return archive_ && reading_ && memberOpen_; }
+  bool ReadMemberOpen() const { return archive_ && reading_ && memberOpen_ && memberFile_; }
 
   void DropMember() {
     memberOpen_ = false;
     memberName_.clear();
     memberData_ = std::string();
-    readPos_ = 0;
+  }
+
+  // Read mode: the archive's bytes are read once and kept until the close, so
+  // that a member reopened reads the same bytes whatever happens to the file.
+  zip_t* OpenForReading(const std::string& name, zip_error_t* error) {
+    if (!ReadFileContent(name, archiveBytes_)) {
+      zip_error_set(error, ZIP_ER_OPEN, errno);
+      return nullptr;
+    }
+    zip_source_t* source = zip_source_buffer_create(archiveBytes_.data(), archiveBytes_.size(), 0, error);
+    if (!source) return nullptr;
+    zip_t* archive = zip_open_from_source(source, ZIP_RDONLY, error);
+    if (!archive) zip_source_free(source);
+    return archive;
+  }
+
+  // Read mode: a member is inflated as it is read, straight into the caller's
+  // buffer; its size (against the cap) is checked at the open, its CRC once the
+  // last byte has been read.
+  bool OpenMemberStream(const std::string& name) {
+    CloseMemberStream();
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat(archive_, name.c_str(), 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE) && stat.size > kMaxMemberBytes) {
+      DebugTrace("ZlibObj: member %s inflates to %llu bytes, more than %llu\n", name.c_str(),
+                 static_cast<unsigned long long>(stat.size), static_cast<unsigned long long>(kMaxMemberBytes));
+      return false;
+    }
+    memberFile_ = zip_fopen(archive_, name.c_str(), 0);
+    if (!memberFile_ || !(stat.valid & ZIP_STAT_SIZE)) {
+      TraceZipError("open member", name, zip_get_error(archive_));
+      zip_error_clear(archive_);
+      CloseMemberStream();
+      return false;
+    }
+    memberName_ = name;
+    memberSize_ = stat.size;
+    return true;
+  }
+
+  void CloseMemberStream() {
+    if (memberFile_) zip_fclose(memberFile_);
+    memberFile_ = nullptr;
+    memberOpen_ = false;
+    memberName_.clear();
+    memberSize_ = readPos_ = 0;
+    endChecked_ = false;
+    lookahead_.clear();
+    lookaheadPos_ = 0;
+  }
+
+  // Inflates the next piece of the member for Zgets; false when the member is damaged.
+  bool FillLookahead() {
+    lookahead_.resize(kLookaheadBytes);
+    const zip_int64_t n = zip_fread(memberFile_, lookahead_.data(), lookahead_.size());
+    lookahead_.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    lookaheadPos_ = 0;
+    return n >= 0 && (readPos_ + lookahead_.size() <= memberSize_ || TraceOversized());
+  }
+
+  // Up to `wanted` bytes of the member: first those Zgets inflated ahead, then
+  // straight from the inflater. -1 when the member is damaged.
+  zip_int64_t ReadMemberBytes(char* buffer, zip_uint64_t wanted) {
+    zip_uint64_t done = std::min<zip_uint64_t>(wanted, lookahead_.size() - lookaheadPos_);
+    std::memcpy(buffer, lookahead_.data() + lookaheadPos_, done);
+    lookaheadPos_ += done;
+    while (done < wanted && readPos_ + done < memberSize_) {
+      const zip_int64_t n = zip_fread(memberFile_, buffer + done, std::min(wanted, memberSize_ - readPos_) - done);
+      if (n < 0) return -1;
+      if (n == 0) break;
+      done += static_cast<zip_uint64_t>(n);
+    }
+    readPos_ += done;
+    return static_cast<zip_int64_t>(done);
+  }
+
+  // At the member's stated end: the inflater must end there too, which is when
+  // libzip checks the CRC.
+  bool MemberEndChecked() {
+    if (endChecked_) return true;
+    char extra;
+    const zip_int64_t n = zip_fread(memberFile_, &extra, 1);
+    if (n > 0) return TraceOversized();
+    if (n < 0) TraceZipError("read member", memberName_, zip_file_get_error(memberFile_));
+    endChecked_ = n == 0 && readPos_ == memberSize_;
+    return endChecked_;
+  }
+
+  bool TraceOversized() const {
+    DebugTrace("ZlibObj: member %s inflates to more than its stated %llu bytes\n", memberName_.c_str(),
+               static_cast<unsigned long long>(memberSize_));
+    return false;
   }
 
   // The whole member is read up front so that the CRC has been checked before the
@@ -320,24 +397,21 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return n >= 0 && static_cast<zip_uint64_t>(n) == bytes.size();
   }
 
-  // Hands the collected text of the open write member to libzip, which owns (and
-  // frees) the copy from here on.
+  // Hands the collected text of the open write member to libzip, which reads it
+  // when the archive closes; the text is kept until then.
   bool AddPendingMember() {
     if (!memberOpen_) return true;
     const std::string name = memberName_;
-    const std::string data = std::move(memberData_);
-    DropMember();
-    void* copy = nullptr;
-    if (!data.empty()) {
-      copy = std::malloc(data.size());
-      if (!copy) return false;
-      std::memcpy(copy, data.data(), data.size());
-    }
-    zip_source_t* source = zip_source_buffer(archive_, copy, data.size(), 1);
-    if (!source) {
-      std::free(copy);
+    try {
+      handedTexts_.push_back(std::move(memberData_));
+    } catch (const std::bad_alloc&) {
+      DropMember();
       return false;
     }
+    DropMember();
+    const std::string& data = handedTexts_.back();
+    zip_source_t* source = zip_source_buffer(archive_, data.empty() ? nullptr : data.data(), data.size(), 0);
+    if (!source) return false;
     // A member replaced in place keeps libzip's default level whatever is asked,
     // so the old one is deleted and the text added as a new member.
     const zip_int64_t old = zip_name_locate(archive_, name.c_str(), 0);
@@ -351,7 +425,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
       zip_source_free(source);
       return false;
     }
-    return zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, kDeflateLevel) == 0;
+    return zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, kZipDeflateLevel) == 0;
   }
 
   // The archive is closed in memory and its bytes replace the file's content
@@ -369,13 +443,17 @@ class ZlibObj final : public IZlibObj, private RefCounted {
       ok = false;
     }
     DropBuffer();
+    handedTexts_.clear();
     return ok;
   }
 
   void Discard() {
+    CloseMemberStream();
     zip_discard(archive_);
     archive_ = nullptr;
     DropBuffer();
+    handedTexts_.clear();
+    archiveBytes_ = std::string();
   }
 
   zip_t* archive_ = nullptr;
@@ -384,11 +462,19 @@ class ZlibObj final : public IZlibObj, private RefCounted {
   bool reading_ = false;
   std::string path_;
   bool memberOpen_ = false;
-  // Read mode: the member whose bytes are held, open or not, and its bytes;
-  // write mode: the member being written and the text collected so far.
+  // The member open for reading or being written; write mode: the text collected so far.
   std::string memberName_;
   std::string memberData_;
-  size_t readPos_ = 0;
+  // Write mode: the texts of members added, which libzip reads at the close.
+  std::list<std::string> handedTexts_;
+  // Read mode: the archive's bytes, and the open member's stream.
+  std::string archiveBytes_;
+  zip_file_t* memberFile_ = nullptr;
+  zip_uint64_t memberSize_ = 0;
+  zip_uint64_t readPos_ = 0;
+  bool endChecked_ = false;
+  std::string lookahead_;
+  size_t lookaheadPos_ = 0;
 };
 
 HRESULT CreateZlibObj(REFIID iid, void** object) {

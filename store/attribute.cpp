@@ -74,21 +74,39 @@ void tAtrribute::resetForReuse() {
   previousValue.Clear();
 }
 
-tAtrribute* tAtrribute::CreateChild(tAtrribute* parent, const char* nodeName, const char* nodeValue,
-                                    std::int32_t nodeState) {
+tAtrribute* tAtrribute::fromPool(tAtrribute* parent, std::int32_t nodeState) {
   bool reused = false;
   tAtrribute* node = TreeNodePool().Get(reused);
   if (!node) return nullptr;
   if (reused) node->resetForReuse();
   node->parent = parent;
   node->state = nodeState;
-  if (FAILED(node->name.Assign(nodeName, kNameGrowStep)) || FAILED(node->value.Assign(nodeValue, kNameGrowStep)) ||
-      (parent && FAILED(AddChild(parent, node)))) {
-    node->parent = nullptr;
-    TreeNodePool().GiveBack(node, true);
-    return nullptr;
-  }
   return node;
+}
+
+// Appends a node whose name and value are set (`named`) to its parent; else
+// the node goes back to the pool.
+tAtrribute* tAtrribute::linked(tAtrribute* node, bool named) {
+  if (named && (!node->parent || SUCCEEDED(AddChild(node->parent, node)))) return node;
+  node->parent = nullptr;
+  TreeNodePool().GiveBack(node, true);
+  return nullptr;
+}
+
+tAtrribute* tAtrribute::CreateChild(tAtrribute* parent, const char* nodeName, const char* nodeValue,
+                                    std::int32_t nodeState) {
+  tAtrribute* node = fromPool(parent, nodeState);
+  if (!node) return nullptr;
+  return linked(node, SUCCEEDED(node->name.Assign(nodeName, kNameGrowStep)) &&
+                          SUCCEEDED(node->value.Assign(nodeValue, kNameGrowStep)));
+}
+
+tAtrribute* tAtrribute::CreateChildInText(tAtrribute* parent, char* nodeName, char* nodeValue, std::int32_t nodeState) {
+  tAtrribute* node = fromPool(parent, nodeState);
+  if (!node) return nullptr;
+  node->name.Borrow(nodeName);
+  node->value.Borrow(nodeValue);
+  return linked(node, true);
 }
 
 HRESULT tAtrribute::AddChild(tAtrribute* parent, tAtrribute* child) {

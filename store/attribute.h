@@ -45,6 +45,9 @@ class tAtrribute {
 
   // Takes a node from the node pool, sets it up and appends it to the parent.
   static tAtrribute* CreateChild(tAtrribute* parent, const char* name, const char* value, std::int32_t state);
+  // The same, with name and value left where they stand in a loaded text (see
+  // tString::Borrow), which must outlive every read of them.
+  static tAtrribute* CreateChildInText(tAtrribute* parent, char* name, char* value, std::int32_t state);
   static HRESULT AddChild(tAtrribute* parent, tAtrribute* child);
   static bool isValidAttribute(tAtrribute* node);
 
@@ -80,4 +83,6 @@ class tAtrribute {
   bool indexInUse() const { return index && indexKeyMode != kIndexUnused && index->BinCount() > 0; }
   const char* indexKey() const { return indexKeyMode == kIndexByValue ? value.Text() : name.Text(); }
   void resetForReuse();
+  static tAtrribute* fromPool(tAtrribute* parent, std::int32_t state);
+  static tAtrribute* linked(tAtrribute* node, bool named);
 };

@@ -162,12 +162,19 @@ void tGenericContainer<T>::Clear(bool deleteObjects) {
   busy_ = false;
 }
 
+// The links and objects of a list that was built while the heap was busy lie
+// scattered: the next link and object are asked for ahead, while the caller
+// works on this one.
 template <typename T>
 T* tGenericContainer<T>::Next() {
   if (!cursor_ || !cursor_->object) return nullptr;
   T* object = cursor_->object;
   if (cursor_ == last_ && cursor_->next) cursor_->next->object = nullptr;
   cursor_ = cursor_->next;
+  if (cursor_) {
+    __builtin_prefetch(cursor_->next);
+    __builtin_prefetch(cursor_->object);
+  }
   return object;
 }
 
@@ -195,6 +202,10 @@ int tGenericContainer<T>::RemoveIf(Remove remove, Removed removed) {
   for (Link* link = count_ > 0 ? head_ : nullptr; link;) {
     // Released links move behind the last one, so the walk ends at the old last.
     Link* next = link == last_ ? nullptr : link->next;
+    if (next) {
+      __builtin_prefetch(next->next);
+      __builtin_prefetch(next->object);
+    }
     T* object = link->object;
     if (remove(object)) {
       releaseLink(previous, link);

@@ -50,9 +50,10 @@ namespace {
 template <typename Remove>
 void RemoveRows(tTable& table, Remove remove) {
   if (!table.contents->children) return;
-  table.contents->children->RemoveIf(remove, [&table](tAtrribute* row) {
+  tAllocator<tAtrribute>::Batch removed(TreeNodePool());
+  table.contents->children->RemoveIf(remove, [&table, &removed](tAtrribute* row) {
     UnindexRow(table, row);
-    TreeNodePool().GiveBack(row, true);
+    removed.GiveBack(row);
   });
 }
 }  // namespace

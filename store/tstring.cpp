@@ -29,8 +29,6 @@ HRESULT CopyInto(tString& out, const char* begin, size_t length) {
 }
 }  // namespace
 
-bool IsWhiteSpace(char character) { return std::isspace(static_cast<unsigned char>(character)) != 0; }
-
 tString::tString(const char* text) { Assign(text); }
 
 tString::tString(const tString& other) { Assign(other); }
@@ -47,7 +45,7 @@ tString& tString::operator=(const tString& other) {
 
 tString& tString::operator=(tString&& other) noexcept {
   if (this != &other) {
-    delete[] text_;
+    freeOwned();
     text_ = other.text_;
     capacity_ = other.capacity_;
     other.text_ = nullptr;
@@ -56,14 +54,14 @@ tString& tString::operator=(tString&& other) noexcept {
   return *this;
 }
 
-tString::~tString() { delete[] text_; }
+tString::~tString() { freeOwned(); }
 
 HRESULT tString::Grow(int bytes, bool keepText) {
   char* buffer = new (std::nothrow) char[bytes];
   if (!buffer) return E_OUTOFMEMORY;
   if (keepText && text_) std::memcpy(buffer, text_, std::strlen(text_) + 1);
   else buffer[0] = '\0';
-  delete[] text_;
+  freeOwned();
   text_ = buffer;
   capacity_ = bytes;
   return S_OK;
@@ -89,7 +87,7 @@ HRESULT tString::Assign(const char* text, size_t length, int growStep) {
     if (!buffer) return E_OUTOFMEMORY;
     std::memcpy(buffer, text, length);
     buffer[length] = '\0';
-    delete[] text_;
+    freeOwned();
     text_ = buffer;
     capacity_ = needed + growStep;
     return S_OK;
@@ -108,13 +106,20 @@ HRESULT tString::Assign(const tString& other, int growStep) {
   return Assign(other.text_, std::strlen(other.text_), growStep);
 }
 
+void tString::Borrow(char* text) {
+  freeOwned();
+  text_ = text;
+  capacity_ = 0;
+}
+
 void tString::Adopt(char* buffer) {
-  delete[] text_;
+  freeOwned();
   text_ = buffer;
   capacity_ = buffer ? static_cast<int>(std::strlen(buffer)) + 1 : 0;
 }
 
 char* tString::Release() {
+  if (text_ && !Owned() && FAILED(Grow(Length() + 1, true))) return nullptr;
   char* buffer = text_;
   text_ = nullptr;
   capacity_ = 0;
@@ -123,7 +128,7 @@ char* tString::Release() {
 
 void tString::Clear(bool freeBuffer) {
   if (freeBuffer) {
-    delete[] text_;
+    freeOwned();
     text_ = nullptr;
     capacity_ = 0;
   } else if (text_) {
@@ -161,7 +166,7 @@ HRESULT tString::Append(const char* text, size_t length, int growStep) {
     if (text_) std::memcpy(buffer, text_, current);
     std::memcpy(buffer + current, text, length);
     buffer[current + length] = '\0';
-    delete[] text_;
+    freeOwned();
     text_ = buffer;
     capacity_ = bytes;
     return S_OK;
@@ -208,7 +213,8 @@ HRESULT tString::CutTail(int count) {
 
 HRESULT tString::DeleteRange(int start, int count) {
   if (!text_) return E_FAIL;
-  if (start < 0 || count < 0 || start >= capacity_ || start + count >= capacity_) return E_INVALIDARG;
+  const int size = Owned() ? capacity_ : Length() + 1;
+  if (start < 0 || count < 0 || start >= size || start + count >= size) return E_INVALIDARG;
   int length = Length();
   if (start >= length) return S_OK;
   count = std::min(count, length - start);

@@ -22,6 +22,12 @@ class tString {
   HRESULT Assign(const tString& other, int growStep = 8);
   HRESULT Assign(const char* text, size_t length, int growStep);
   void Adopt(char* buffer);
+  // Points at text that someone else owns and keeps alive as long as this string
+  // reads it: the loaded text of a configuration. Changes in place stay inside
+  // it; anything that needs more room copies the text out first.
+  void Borrow(char* text);
+  // False for borrowed text.
+  bool Owned() const { return capacity_ > 0; }
   char* Release();
   void Clear(bool freeBuffer = false);
   HRESULT Reserve(int bytes, bool keepText);
@@ -29,7 +35,7 @@ class tString {
   const char* Text() const { return text_; }                // may be null
   const char* c_str() const { return text_ ? text_ : ""; }  // never null
   char* Data() { return text_; }
-  int Capacity() const { return capacity_; }
+  int Capacity() const { return capacity_; }  // 0 for borrowed text
   int Length() const;
   bool IsNull() const { return text_ == nullptr; }
   bool IsEmpty() const { return !text_ || !*text_; }
@@ -79,9 +85,15 @@ class tString {
 
  private:
   HRESULT Grow(int bytes, bool keepText);
+  void freeOwned() {
+    if (Owned()) delete[] text_;
+  }
 
   char* text_ = nullptr;
   int capacity_ = 0;
 };
 
-bool IsWhiteSpace(char character);
+// The C library's white space of the "C" locale: space, tab, line feed, vertical
+// tab, form feed, carriage return, whatever the process locale. Inline: the
+// loader asks it of nearly every byte of a file.
+inline bool IsWhiteSpace(char character) { return character == ' ' || (character >= '\t' && character <= '\r'); }

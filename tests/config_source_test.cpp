@@ -126,6 +126,28 @@ TEST_F(Loader, AZeroByteEndsTheTextOfItsLine) {
   EXPECT_EQ(Dump(root), "Root=V\n r1=a\n r2=d|e\n");
 }
 
+// A plain file is read in chunks and most lines are handed out where they stand
+// in a chunk; lines that run across the end of one, any blank or carriage
+// return at the cut, must load exactly as from the archive's single buffer.
+TEST_F(Loader, LinesAcrossReadChunksLoadAsFromOneBuffer) {
+  std::string text = "Root V\r\n{\r\n";
+  std::string expected = "Root=V\n";
+  for (int i = 0; text.size() < 5 * 65536; ++i) {
+    const std::string value = std::string(static_cast<size_t>(i * 37 % 301), static_cast<char>('a' + i % 26)) + "|" +
+                              std::to_string(i);
+    text += (i % 3 ? "  r" : "r") + std::to_string(i) + " " + value + (i % 5 ? "\r\n" : " \n") + (i % 7 ? "" : "\n");
+    expected += " r" + std::to_string(i) + "=" + value + "\n";
+  }
+  text += "}\r\n";
+  tAtrribute* root = LoadText(text);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(Dump(root), expected);
+  WriteArchive(dir.Path("chunks.zip"), {{"VEXA/pfConfig", text}});
+  root = source.LoadAttributesFromFile(dir.Path("chunks.zip").c_str());
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(Dump(root), expected);
+}
+
 TEST_F(Loader, BadInputGivesNullOrATreeButNeverACrash) {
   EXPECT_EQ(source.LoadAttributesFromFile(nullptr), nullptr);
   EXPECT_EQ(source.LoadAttributesFromFile(""), nullptr);

@@ -91,3 +91,17 @@ TEST_F(DamagedArchive, AMemberClaimingMoreThanTheCapLoadsNothing) {
   EXPECT_TRUE(traces.Contains("more than"));
   EXPECT_TRUE(traces.Contains("tConfigSource::LoadAttributesFromFile, failed in VexaZLibInterface OpenFile"));
 }
+
+// The member is inflated straight into the loader's buffer of the size that the
+// archive states: a member that inflates to more than that is refused, never cut.
+TEST_F(DamagedArchive, AMemberLongerThanItsStatedSizeLoadsNothing) {
+  tConfigSource source;
+  ASSERT_NE(source.LoadAttributesFromFile(dir.Path("plain.cfg").c_str()), nullptr);
+  ASSERT_EQ(source.SaveToFile(dir.Path("member.cfg").c_str()), S_OK);  // the member's bytes
+  const uint32_t size = static_cast<uint32_t>(ReadTextFile(dir.Path("member.cfg")).size());
+  for (uint32_t stated : {size - 1, size / 2, 1u}) {
+    std::string bytes = archive;
+    ClaimSize(bytes, "VEXA/pfConfig", stated);
+    EXPECT_FALSE(Loads(bytes)) << stated;
+  }
+}

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -191,6 +192,34 @@ TEST(PoolAllocator, GiveBackAllRecyclesOrHandsTheWholeListOver) {
   EXPECT_EQ(pool.Get(reused), kept);  // nothing else waits in this pool's free queue
   EXPECT_TRUE(reused);
   pool.GiveBack(kept, false);
+}
+
+// A commit gives back many rows at once: the free queue keeps what it has room
+// for and the rest go to the container deleter together, as one container.
+struct BatchProbe {
+  static std::atomic<int> destroyed;
+  ~BatchProbe() { ++destroyed; }
+};
+std::atomic<int> BatchProbe::destroyed{0};
+
+TEST(PoolAllocator, ABatchFillsTheFreeQueueAndHandsTheRestOverTogether) {
+  static auto* pool = new tAllocator<BatchProbe>(nullptr, std::chrono::milliseconds(0));
+  {
+    tAllocator<BatchProbe>::Batch batch(*pool);
+    for (int i = 0; i < 65536 + 10; ++i) batch.GiveBack(new BatchProbe);
+    EXPECT_EQ(BatchProbe::destroyed, 0);  // nothing leaves before the batch ends
+  }
+  ASSERT_TRUE(Reaches([&] { return pool->DestroyedContainerCount(); }, 1));
+  EXPECT_EQ(BatchProbe::destroyed, 10);
+  EXPECT_EQ(pool->DestroyedCount(), 0);
+  bool reused = false;
+  std::vector<std::unique_ptr<BatchProbe>> kept;
+  for (int i = 0; i < 65536; ++i) {
+    kept.emplace_back(pool->Get(reused));
+    ASSERT_TRUE(reused);
+  }
+  kept.emplace_back(pool->Get(reused));
+  EXPECT_FALSE(reused);
 }
 
 // A tree leaves in one push; the deleter thread destroys it while the caller goes on.

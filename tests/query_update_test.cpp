@@ -146,3 +146,28 @@ TEST(QueryUpdate, ValuesWithLineBreaksAreRefused) {
   ASSERT_EQ(db.Run("update LogBehavior set Show = 'x',\n Save = 'y' where LogName = 'EventLog'"), S_OK);
   EXPECT_EQ(db.Select("select * from LogBehavior where LogName = 'EventLog'"), Rows{"EventLog|x|y|"});
 }
+
+// A loaded tree's names and values stand in the loaded text: an edit copies
+// the value out, and rows that a commit recycled outlive the text they came
+// from when another load has replaced it.
+TEST(QueryUpdate, EditedValuesAndRecycledRowsOutliveTheLoadedText) {
+  QueryFixture db;
+  ASSERT_EQ(db.Run("update Parts set Count = 7 where Name = 'tail'"), S_OK);
+  EXPECT_EQ(db.Select("select Name,$Count,Count from Parts where System.RowState = Edited"), Rows{"tail|10|7"});
+  ASSERT_EQ(db.Run("delete * from Parts where Group = 'Trim'"), S_OK);
+  ASSERT_EQ(db.engine.Commit(), S_OK);
+  EXPECT_EQ(db.Select("select Name,Count from Parts"), (Rows{"Wing|3", "tail|7"}));
+
+  const std::string other = db.dir.Path("other");
+  WriteTextFile(other, "Root VersionFivePointZero\n{\n" + TableText("Parts", "Name|Count", "String|Int") + "}\n");
+  ASSERT_NE(db.source.LoadAttributesFromFile(other.c_str()), nullptr);
+  tSqlQueryEngine engine(&db.source);
+  for (const char* statement : {"update Parts set * = Rib|4", "update Parts set * = Spar|5", "update Parts set * = Skin|6"})
+    ASSERT_EQ(engine.Query(statement, &db.results), S_OK);
+  ASSERT_EQ(engine.Query("select * from Parts", &db.results), S_OK);
+  EXPECT_EQ(db.Rows(), (Rows{"Rib|4", "Spar|5", "Skin|6"}));
+  ASSERT_EQ(db.source.SaveToFile(db.dir.Path("saved").c_str()), S_OK);
+  tConfigSource reloaded;
+  ASSERT_NE(reloaded.LoadAttributesFromFile(db.dir.Path("saved").c_str()), nullptr);
+  EXPECT_EQ(Dump(reloaded.Root()), Dump(db.source.Root()));
+}
