@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Cross-builds the library, vexacfg.exe and the tests for 32-bit and 64-bit
-# Windows with mingw-w64, into build-win32/ and build-win64/. libzip comes from
-# Debian's own source package, built once per target into build-win-deps/ and
-# kept there between builds. Everything is linked statically, so the programs
+# Windows with mingw-w64, into build-win32/ and build-win64/. libzip and
+# libdeflate come from Debian's own source packages (the versions the Linux build
+# uses), built once per target into build-win-deps/ and kept there between builds. Everything is linked statically, so the programs
 # need no DLL beyond Windows' own.
 set -euo pipefail
+shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 root=$PWD
 scripts/install-deps.sh windows
 
 deps=$root/build-win-deps
-libzip_version=$(dpkg-query -W -f='${source:Upstream-Version}' libzip-dev)
 
 # apt-get source needs the source lists of the archive the binaries come from.
 enable_source_lists() {
@@ -24,23 +24,29 @@ enable_source_lists() {
   apt-get update -qq
 }
 
-fetch_libzip_source() {
-  local source=$deps/libzip-$libzip_version
-  local version; version=$(dpkg-query -W -f='${source:Version}' libzip-dev)
-  [ -f "$source/CMakeLists.txt" ] && return
+# The source of the Debian package that built the binary package $2, unpacked
+# into build-win-deps/$1-VERSION (echoed).
+fetch_source() {
+  local name=$1 binary=$2 version upstream
+  version=$(dpkg-query -W -f='${source:Version}' "$binary")
+  upstream=$(dpkg-query -W -f='${source:Upstream-Version}' "$binary")
+  local source=$deps/$name-$upstream
+  echo "$source"
+  [ -f "$source/.unpacked" ] && return
   mkdir -p "$deps/download"
-  if ! (cd "$deps/download" && apt-get source --download-only "libzip=$version" >/dev/null 2>&1); then
-    enable_source_lists
-    (cd "$deps/download" && apt-get source --download-only "libzip=$version" >/dev/null)
+  if ! (cd "$deps/download" && apt-get source --download-only "$name=$version" >/dev/null 2>&1); then
+    enable_source_lists >&2
+    (cd "$deps/download" && apt-get source --download-only "$name=$version" >/dev/null)
   fi
   rm -rf "$source"
-  dpkg-source --no-check -x "$deps"/download/libzip_*.dsc "$source" >/dev/null
+  dpkg-source --no-check -x "$deps/download/${name}_${version#*:}.dsc" "$source" >/dev/null
+  touch "$source/.unpacked"
 }
 
 build_libzip() {
   local arch=$1 prefix=$deps/$1
   [ -f "$prefix/lib/libzip.a" ] && return
-  cmake -S "$deps/libzip-$libzip_version" -B "$deps/build-libzip-$arch" \
+  cmake -S "$libzip_source" -B "$deps/build-libzip-$arch" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw.cmake" -DVEXA_WIN_ARCH="$arch" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF \
     -DENABLE_COMMONCRYPTO=OFF -DENABLE_GNUTLS=OFF -DENABLE_MBEDTLS=OFF -DENABLE_OPENSSL=OFF \
@@ -50,11 +56,25 @@ build_libzip() {
   cmake --install "$deps/build-libzip-$arch" >/dev/null
 }
 
-fetch_libzip_source
+# libdeflate's own makefile knows mingw; only the static archive and the header are kept.
+build_libdeflate() {
+  local arch=$1 prefix=$deps/$1
+  [ -f "$prefix/lib/libdeflate.a" ] && return
+  rm -rf "$deps/build-libdeflate-$arch"
+  cp -r "$libdeflate_source" "$deps/build-libdeflate-$arch"
+  make -C "$deps/build-libdeflate-$arch" -j"$(nproc)" CC="$arch-w64-mingw32-gcc" AR="$arch-w64-mingw32-ar" libdeflatestatic.lib >/dev/null
+  mkdir -p "$prefix/lib" "$prefix/include"
+  cp "$deps/build-libdeflate-$arch/libdeflatestatic.lib" "$prefix/lib/libdeflate.a"
+  cp "$deps/build-libdeflate-$arch/libdeflate.h" "$prefix/include/"
+}
+
+libzip_source=$(fetch_source libzip libzip-dev)
+libdeflate_source=$(fetch_source libdeflate libdeflate-dev)
 for target in "i686 build-win32" "x86_64 build-win64"; do
   set -- $target
   echo "== Windows build ($1) in $2"
   build_libzip "$1"
+  build_libdeflate "$1"
   cmake -S . -B "$2" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw.cmake" -DVEXA_WIN_ARCH="$1" \
     -DVEXA_WIN_DEPS="$deps/$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$2" -j"$(nproc)"

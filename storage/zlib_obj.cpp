@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <list>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +19,7 @@
 #include "platform/private_file.h"
 #include "platform/text_conversion.h"
 #include "platform/trace.h"
+#include "storage/deflated_member.h"
 
 namespace {
 // Zgets inflates this much ahead of the line it hands out.
@@ -397,35 +397,27 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return n >= 0 && static_cast<zip_uint64_t>(n) == bytes.size();
   }
 
-  // Hands the collected text of the open write member to libzip, which reads it
-  // when the archive closes; the text is kept until then.
+  // Deflates the collected text of the open write member and hands it to libzip,
+  // which copies it into the archive at the close; the text itself goes at once.
   bool AddPendingMember() {
     if (!memberOpen_) return true;
     const std::string name = memberName_;
-    try {
-      handedTexts_.push_back(std::move(memberData_));
-    } catch (const std::bad_alloc&) {
-      DropMember();
-      return false;
-    }
+    zip_source_t* source = DeflatedMemberSource(archive_, memberData_, kZipDeflateLevel);
     DropMember();
-    const std::string& data = handedTexts_.back();
-    zip_source_t* source = zip_source_buffer(archive_, data.empty() ? nullptr : data.data(), data.size(), 0);
     if (!source) return false;
-    // A member replaced in place keeps libzip's default level whatever is asked,
-    // so the old one is deleted and the text added as a new member.
+    // A member replaced in place would keep the old entry's method, so the old
+    // one is deleted and the text added as a new member.
     const zip_int64_t old = zip_name_locate(archive_, name.c_str(), 0);
     if (old >= 0 && zip_delete(archive_, static_cast<zip_uint64_t>(old)) < 0) {
       zip_source_free(source);
       return false;
     }
-    const zip_int64_t index = zip_file_add(archive_, name.c_str(), source, ZIP_FL_ENC_GUESS);
-    if (index < 0) {
+    if (zip_file_add(archive_, name.c_str(), source, ZIP_FL_ENC_GUESS) < 0) {
       TraceZipError("add member", name, zip_get_error(archive_));
       zip_source_free(source);
       return false;
     }
-    return zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, kZipDeflateLevel) == 0;
+    return true;
   }
 
   // The archive is closed in memory and its bytes replace the file's content
@@ -443,7 +435,6 @@ class ZlibObj final : public IZlibObj, private RefCounted {
       ok = false;
     }
     DropBuffer();
-    handedTexts_.clear();
     return ok;
   }
 
@@ -452,7 +443,6 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     zip_discard(archive_);
     archive_ = nullptr;
     DropBuffer();
-    handedTexts_.clear();
     archiveBytes_ = std::string();
   }
 
@@ -465,8 +455,6 @@ class ZlibObj final : public IZlibObj, private RefCounted {
   // The member open for reading or being written; write mode: the text collected so far.
   std::string memberName_;
   std::string memberData_;
-  // Write mode: the texts of members added, which libzip reads at the close.
-  std::list<std::string> handedTexts_;
   // Read mode: the archive's bytes, and the open member's stream.
   std::string archiveBytes_;
   zip_file_t* memberFile_ = nullptr;
