@@ -11,11 +11,27 @@
 // else kept in memory), then the file is overwritten in place and synced; if
 // that write fails the old content is written back.
 #pragma once
+#include <cstddef>
+#include <functional>
 #include <string>
 
 // `path` is a native path; the file need not exist yet. True once the content
 // is on disk.
 bool ReplaceFileContent(const std::string& path, const std::string& content);
+
+// Takes one piece of the content; false once it could not be written.
+using ContentWriter = std::function<bool(const char* data, size_t size)>;
+// Gives the whole content, piece by piece, to the writer; false if it cannot.
+using ContentProducer = std::function<bool(const ContentWriter& write)>;
+
+// The same, with the content made while it is written, so that it is never
+// held whole in memory (except for an overwrite in place, which must be able to
+// write it again). The producer is called at most once.
+bool ReplaceFileContent(const std::string& path, const ContentProducer& produce);
+
+// The whole content that `produce` gives, collected in memory; false when the
+// producer fails or memory runs out.
+bool ContentInMemory(const ContentProducer& produce, std::string& content);
 
 // The file that `path` names once every symbolic link is followed (the path
 // itself when that file does not exist).

@@ -26,36 +26,31 @@ class TextSink {
   virtual bool PutLine(const std::string& indentation, const char* a, const char* b) = 0;
 };
 
-// Counts the bytes, so that the text can be built in a buffer of its final size.
-class SizeSink final : public TextSink {
+// Lines gathered into a piece of a size that stays in the cache, and written
+// piece by piece: the whole text is never built, nor its memory touched.
+class PieceSink final : public TextSink {
  public:
-  bool PutLine(const std::string& indentation, const char* a, const char* b) override {
-    size_ += indentation.size() + std::strlen(a) + (b ? 1 + std::strlen(b) : 0) + 2;
-    return true;
-  }
-  size_t Size() const { return size_; }
-
- private:
-  size_t size_ = 0;
-};
-
-class StringSink final : public TextSink {
- public:
-  explicit StringSink(size_t size) { text_.reserve(size); }
+  explicit PieceSink(const ContentWriter& write) : write_(write) { piece_.reserve(kPieceBytes + 4096); }
   bool PutLine(const std::string& indentation, const char* a, const char* b) override {
     try {
-      text_.append(indentation).append(a);
-      if (b) text_.append(1, ' ').append(b);
-      text_.append("\r\n", 2);
-      return true;
+      piece_.append(indentation).append(a);
+      if (b) piece_.append(1, ' ').append(b);
+      piece_.append("\r\n", 2);
     } catch (const std::bad_alloc&) {
       return false;
     }
+    return piece_.size() < kPieceBytes || Flush();
   }
-  const std::string& Text() const { return text_; }
+  bool Flush() {
+    const bool written = piece_.empty() || write_(piece_.data(), piece_.size());
+    piece_.clear();
+    return written;
+  }
 
  private:
-  std::string text_;
+  static constexpr size_t kPieceBytes = 256 * 1024;
+  const ContentWriter& write_;
+  std::string piece_;
 };
 
 // One Zputs per line, the line put together first.
@@ -140,15 +135,16 @@ HRESULT SaveArchive(tAtrribute* root, const char* path) {
   return written && closed == S_OK ? S_OK : E_FAIL;
 }
 
-// The whole text first, in a buffer of its exact size (growing it would touch
-// and copy the memory again), then one replacement of the file's content, which
-// keeps the previous file whole when the save fails.
+// The text is written as it is made, into the replacement of the file's
+// content, which keeps the previous file whole when the save fails.
 HRESULT SavePlainText(tAtrribute* root, const std::string& path) {
-  SizeSink size;
-  WriteNode(root, size);
   try {
-    StringSink sink(size.Size());
-    return WriteNode(root, sink) && ReplaceFileContent(path, sink.Text()) ? S_OK : E_FAIL;
+    return ReplaceFileContent(path, [root](const ContentWriter& write) {
+             PieceSink sink(write);
+             return WriteNode(root, sink) && sink.Flush();
+           })
+               ? S_OK
+               : E_FAIL;
   } catch (const std::bad_alloc&) {
     return E_FAIL;
   }

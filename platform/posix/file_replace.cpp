@@ -11,6 +11,15 @@
 #include <sstream>
 
 namespace {
+bool WriteAll(int descriptor, const char* data, size_t size) {
+  for (size_t done = 0; done < size;) {
+    const ssize_t n = write(descriptor, data + done, size - done);
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
 bool WriteAllAt(int descriptor, const std::string& content) {
   for (size_t done = 0; done < content.size();) {
     const ssize_t n = pwrite(descriptor, content.data() + done, content.size() - done, static_cast<off_t>(done));
@@ -41,7 +50,7 @@ void SyncFolder(const std::string& target) {
 enum class Outcome { Done, Failed, CannotKeepOwner };
 
 // The new content in a temporary file with the target's mode and owner, renamed over it.
-Outcome ReplaceByRename(const std::string& target, const struct stat* existing, const std::string& content) {
+Outcome ReplaceByRename(const std::string& target, const struct stat* existing, const ContentProducer& produce) {
   std::string temporary = target + kSavingSuffix + "XXXXXX";
   const int descriptor = mkstemp(temporary.data());
   if (descriptor < 0) return Outcome::Failed;
@@ -54,7 +63,8 @@ Outcome ReplaceByRename(const std::string& target, const struct stat* existing, 
   } else if (existing && (own.st_uid != existing->st_uid || own.st_gid != existing->st_gid) &&
              fchown(descriptor, existing->st_uid, existing->st_gid) != 0) {
     outcome = Outcome::CannotKeepOwner;
-  } else if (WriteAllAt(descriptor, content) && fsync(descriptor) == 0) {
+  } else if (produce([descriptor](const char* data, size_t size) { return WriteAll(descriptor, data, size); }) &&
+             fsync(descriptor) == 0) {
     outcome = Outcome::Done;
   }
   if (close(descriptor) != 0 && outcome == Outcome::Done) outcome = Outcome::Failed;
@@ -108,15 +118,16 @@ bool ReadFileContent(const std::string& path, std::string& content) {
   return true;
 }
 
-bool ReplaceFileContent(const std::string& path, const std::string& content) {
+bool ReplaceFileContent(const std::string& path, const ContentProducer& produce) {
   const std::string target = ResolvedPath(path);
   struct stat existing;
   const bool exists = stat(target.c_str(), &existing) == 0;
   if (CanRename(target, exists ? &existing : nullptr)) {
-    const Outcome outcome = ReplaceByRename(target, exists ? &existing : nullptr, content);
+    const Outcome outcome = ReplaceByRename(target, exists ? &existing : nullptr, produce);
     if (outcome != Outcome::CannotKeepOwner) return outcome == Outcome::Done;
   }
-  return exists && ReplaceInPlace(target, content);
+  std::string content;
+  return exists && ContentInMemory(produce, content) && ReplaceInPlace(target, content);
 }
 
 bool IsReadOnlyFile(const std::string& path) {

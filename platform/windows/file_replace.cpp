@@ -7,15 +7,17 @@
 namespace {
 std::wstring Wide(const std::string& path) { return WideFromUtf8(path); }
 
-bool WriteAll(HANDLE file, const std::string& content) {
-  for (size_t done = 0; done < content.size();) {
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 30));
+bool WriteAll(HANDLE file, const char* data, size_t size) {
+  for (size_t done = 0; done < size;) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 30));
     DWORD written = 0;
-    if (!WriteFile(file, content.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    if (!WriteFile(file, data + done, chunk, &written, nullptr) || written == 0) return false;
     done += written;
   }
   return true;
 }
+
+bool WriteAll(HANDLE file, const std::string& content) { return WriteAll(file, content.data(), content.size()); }
 
 // A new file beside the target under an unpredictable name; INVALID_HANDLE_VALUE
 // when the folder takes no new file.
@@ -43,11 +45,12 @@ enum class Outcome { Done, Failed, CannotRename };
 
 // The new content in a temporary file, on the disk, then moved over the target
 // in one step: MoveFileEx replaces an existing file, which std::rename cannot here.
-Outcome ReplaceByMove(const std::string& target, const std::string& content) {
+Outcome ReplaceByMove(const std::string& target, const ContentProducer& produce) {
   std::string temporary;
   const HANDLE file = CreateBeside(target, temporary);
   if (file == INVALID_HANDLE_VALUE) return Outcome::CannotRename;
-  bool written = WriteAll(file, content) && FlushFileBuffers(file);
+  bool written = produce([file](const char* data, size_t size) { return WriteAll(file, data, size); }) &&
+                 FlushFileBuffers(file);
   written = CloseHandle(file) && written;
   if (written && MoveFileExW(Wide(temporary).c_str(), Wide(target).c_str(),
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -90,13 +93,14 @@ bool ReadFileContent(const std::string& path, std::string& content) {
   return true;
 }
 
-bool ReplaceFileContent(const std::string& path, const std::string& content) {
+bool ReplaceFileContent(const std::string& path, const ContentProducer& produce) {
   const bool exists = GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
   if (!exists || LinkCount(path) <= 1) {
-    const Outcome outcome = ReplaceByMove(path, content);
+    const Outcome outcome = ReplaceByMove(path, produce);
     if (outcome != Outcome::CannotRename) return outcome == Outcome::Done;
   }
-  return exists && ReplaceInPlace(path, content);
+  std::string content;
+  return exists && ContentInMemory(produce, content) && ReplaceInPlace(path, content);
 }
 
 bool IsReadOnlyFile(const std::string& path) {

@@ -1,0 +1,37 @@
+// A content written piece by piece as it is made: the file holds the pieces in
+// order once the save succeeds, and stays exactly as it was, with nothing left
+// beside it, when the making fails half-way.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/file_replace.h"
+#include "tests/test_support.h"
+
+namespace {
+size_t EntriesIn(const std::string& folder) {
+  size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
+  return count;
+}
+
+TEST(ReplaceFileContent, PiecesArriveInOrderOrTheOldFileStays) {
+  ScratchDir dir;
+  const std::string path = dir.Path("config.cfg");
+  WriteTextFile(path, "old content\n");
+  const std::string piece(100000, 'x');
+
+  EXPECT_FALSE(ReplaceFileContent(path, [&](const ContentWriter& write) {
+    return write(piece.data(), piece.size()) && write("half", 4) && false;
+  }));
+  EXPECT_EQ(ReadTextFile(path), "old content\n");
+  EXPECT_EQ(EntriesIn(dir.Path("")), 1u);
+
+  ASSERT_TRUE(ReplaceFileContent(path, [&](const ContentWriter& write) {
+    return write("first ", 6) && write(piece.data(), piece.size()) && write(" last", 5);
+  }));
+  EXPECT_EQ(ReadTextFile(path), "first " + piece + " last");
+  EXPECT_EQ(EntriesIn(dir.Path("")), 1u);
+}
+}  // namespace
