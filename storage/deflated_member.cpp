@@ -64,25 +64,24 @@ zip_int64_t Serve(void* state, void* data, zip_uint64_t length, zip_source_cmd_t
   }
 }
 
-bool Deflate(DeflatedMember& member, const std::string& text, int level) {
+bool Deflate(DeflatedMember& member, const char* text, size_t textSize, int level) {
   libdeflate_compressor* compressor = libdeflate_alloc_compressor(level);
   if (!compressor) return false;
-  const size_t bound = libdeflate_deflate_compress_bound(compressor, text.size());
+  const size_t bound = libdeflate_deflate_compress_bound(compressor, textSize);
   member.bytes.reset(new (std::nothrow) char[bound]);
-  const size_t size =
-      member.bytes ? libdeflate_deflate_compress(compressor, text.data(), text.size(), member.bytes.get(), bound) : 0;
+  const size_t size = member.bytes ? libdeflate_deflate_compress(compressor, text, textSize, member.bytes.get(), bound) : 0;
   libdeflate_free_compressor(compressor);
   member.deflatedSize = size;
-  member.textSize = text.size();
-  member.crc = libdeflate_crc32(0, text.data(), text.size());
+  member.textSize = textSize;
+  member.crc = libdeflate_crc32(0, text, textSize);
   member.written = std::time(nullptr);
   return size > 0;
 }
 }  // namespace
 
-zip_source_t* DeflatedMemberSource(zip_t* archive, const std::string& text, int level) {
+zip_source_t* DeflatedMemberSource(zip_t* archive, const char* text, size_t size, int level) {
   auto* member = new (std::nothrow) DeflatedMember;
-  if (!member || !Deflate(*member, text, level)) {
+  if (!member || !Deflate(*member, text, size, level)) {
     delete member;
     zip_error_set(zip_get_error(archive), ZIP_ER_MEMORY, 0);
     return nullptr;

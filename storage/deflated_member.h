@@ -4,8 +4,9 @@
 #pragma once
 #include <zip.h>
 
-#include <string>
+#include <cstddef>
 
-// A source for zip_file_add with `text` deflated at `level` (libdeflate's 1 to
-// 12), its size and CRC stated; null (the archive's error set) when memory runs out.
-zip_source_t* DeflatedMemberSource(zip_t* archive, const std::string& text, int level);
+// A source for zip_file_add with the text deflated at `level` (libdeflate's 1
+// to 12), its size and CRC stated; null (the archive's error set) when memory
+// runs out. The text may go once this returns.
+zip_source_t* DeflatedMemberSource(zip_t* archive, const char* text, size_t size, int level);

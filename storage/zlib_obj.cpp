@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <string>
 #include <system_error>
@@ -20,10 +21,13 @@
 #include "platform/text_conversion.h"
 #include "platform/trace.h"
 #include "storage/deflated_member.h"
+#include "storage/growing_text.h"
 
 namespace {
 // Zgets inflates this much ahead of the line it hands out.
 constexpr size_t kLookaheadBytes = 4096;
+// A written archive goes from memory to the file in pieces of this size.
+constexpr size_t kCopyPieceBytes = 256 * 1024;
 
 void TraceZipError(const char* action, const std::string& name, zip_error_t* error) {
   DebugTrace("ZlibObj: cannot %s %s: %s\n", action, name.c_str(), zip_error_strerror(error));
@@ -186,7 +190,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     *written = 0;
     if (!archive_ || reading_ || !memberOpen_) return E_FAIL;
     const size_t length = std::strlen(text);
-    memberData_.append(text, length);
+    if (!memberText_.Append(text, length)) return E_OUTOFMEMORY;
     *written = static_cast<long>(length);
     return S_OK;
   }
@@ -217,7 +221,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
   void DropMember() {
     memberOpen_ = false;
     memberName_.clear();
-    memberData_ = std::string();
+    memberText_.Release();
   }
 
   // Read mode: the archive's bytes are read once and kept until the close, so
@@ -381,20 +385,19 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     buffer_ = nullptr;
   }
 
-  // The bytes that the close left in the memory archive.
-  bool WrittenBytes(std::string& bytes) {
-    if (zip_source_is_deleted(buffer_)) return false;
-    zip_stat_t stat;
-    if (zip_source_stat(buffer_, &stat) < 0 || zip_source_open(buffer_) < 0) return false;
-    try {
-      bytes.resize(static_cast<size_t>(stat.size));
-    } catch (const std::bad_alloc&) {
-      zip_source_close(buffer_);
-      return false;
+  // The bytes that the close left in the memory archive, piece by piece.
+  bool WriteBytes(const ContentWriter& write) {
+    if (zip_source_is_deleted(buffer_) || zip_source_open(buffer_) < 0) return false;
+    std::unique_ptr<char[]> piece(new (std::nothrow) char[kCopyPieceBytes]);
+    zip_int64_t n = piece ? 0 : -1;
+    while (piece && (n = zip_source_read(buffer_, piece.get(), kCopyPieceBytes)) > 0) {
+      if (!write(piece.get(), static_cast<size_t>(n))) {
+        n = -1;
+        break;
+      }
     }
-    const zip_int64_t n = zip_source_read(buffer_, bytes.data(), bytes.size());
     zip_source_close(buffer_);
-    return n >= 0 && static_cast<zip_uint64_t>(n) == bytes.size();
+    return n == 0;
   }
 
   // Deflates the collected text of the open write member and hands it to libzip,
@@ -402,7 +405,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
   bool AddPendingMember() {
     if (!memberOpen_) return true;
     const std::string name = memberName_;
-    zip_source_t* source = DeflatedMemberSource(archive_, memberData_, kZipDeflateLevel);
+    zip_source_t* source = DeflatedMemberSource(archive_, memberText_.Data(), memberText_.Size(), kZipDeflateLevel);
     DropMember();
     if (!source) return false;
     // A member replaced in place would keep the old entry's method, so the old
@@ -429,8 +432,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
       zip_discard(archive_);
     }
     archive_ = nullptr;
-    std::string bytes;
-    if (ok && !(WrittenBytes(bytes) && ReplaceFileContent(path_, bytes))) {
+    if (ok && !ReplaceFileContent(path_, [this](const ContentWriter& write) { return WriteBytes(write); })) {
       DebugTrace("ZlibObj: cannot write %s\n", path_.c_str());
       ok = false;
     }
@@ -454,7 +456,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
   bool memberOpen_ = false;
   // The member open for reading or being written; write mode: the text collected so far.
   std::string memberName_;
-  std::string memberData_;
+  tGrowingText memberText_;
   // Read mode: the archive's bytes, and the open member's stream.
   std::string archiveBytes_;
   zip_file_t* memberFile_ = nullptr;
