@@ -20,7 +20,7 @@
 #include "platform/private_file.h"
 #include "platform/text_conversion.h"
 #include "platform/trace.h"
-#include "storage/deflated_member.h"
+#include "storage/whole_member.h"
 #include "storage/growing_text.h"
 
 namespace {
@@ -133,6 +133,21 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     if (!buffer) return E_POINTER;
     if (wanted < 0) return E_INVALIDARG;
     if (!ReadMemberOpen()) return E_FAIL;
+    // The whole member asked for at once, as the loader does: inflated in one go.
+    if (readPos_ == 0 && lookahead_.empty() && static_cast<zip_uint64_t>(wanted) >= memberSize_) {
+      switch (InflateWholeMember(archive_, memberName_.c_str(), buffer, memberSize_)) {
+        case WholeMemberRead::Done:
+          readPos_ = memberSize_;
+          endChecked_ = true;
+          *count = static_cast<long>(memberSize_);
+          return S_OK;
+        case WholeMemberRead::Damaged:
+          DebugTrace("ZlibObj: member %s is damaged\n", memberName_.c_str());
+          return E_FAIL;
+        case WholeMemberRead::NotDeflated:
+          break;
+      }
+    }
     const zip_int64_t n = ReadMemberBytes(buffer, static_cast<zip_uint64_t>(wanted));
     if (n < 0 || !(readPos_ < memberSize_ || MemberEndChecked())) return E_FAIL;
     *count = static_cast<long>(n);
