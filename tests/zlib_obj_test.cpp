@@ -124,6 +124,29 @@ TEST_F(ZlibObjTest, WrittenArchiveReadsBack) {
   zip_discard(archive);
 }
 
+// The loader reads its member with one Zread of the whole length, which takes
+// another way through the component than reads in pieces: both must give the
+// same bytes, for a member deflated by us and for one stored by another writer.
+TEST_F(ZlibObjTest, AWholeReadEqualsReadsInPiecesDeflatedOrStored) {
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += "row " + std::to_string(i * 7919 % 10007) + "|value\r\n";
+  const std::string deflated = dir_.Path("deflated.zip"), stored = dir_.Path("stored.zip");
+  Write(deflated, {{"VEXA/pfConfig", text}});
+  WriteWithLibzip(stored, {{"VEXA/pfConfig", text}});
+  for (const std::string& path : {deflated, stored}) {
+    ASSERT_EQ(Open(path, 1), S_OK);
+    ASSERT_EQ(zip_->OpenFile(L"VEXA/pfConfig", 0), S_OK);
+    long length = 0;
+    ASSERT_EQ(zip_->GetFileLength(&length), S_OK);
+    std::string whole(static_cast<size_t>(length) + 10, '\0');
+    long count = length;
+    EXPECT_EQ(zip_->Zread(whole.data(), length, &count), S_OK) << path;
+    EXPECT_EQ(whole.substr(0, static_cast<size_t>(count)), text) << path;
+    EXPECT_EQ(zip_->CloseArchive(L""), S_OK);
+    EXPECT_EQ(ReadMember(path, "VEXA/pfConfig"), text) << path;
+  }
+}
+
 // Found by the benchmark: the loader's second open of its member inflated the
 // whole member again. The bytes read first are served again, even when the file
 // has been cut short on disk in between.
