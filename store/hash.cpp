@@ -76,12 +76,10 @@ tHash::tHash() { IndexNodePool(); }
 
 tHash::~tHash() { Clear(); }
 
-// Keys are upper-cased before hashing, so keys that differ only in case share a bin.
-int tHash::binOf(const char* key) {
+std::uint32_t tHash::hashOf(const char* key) {
   keyScratch_.Assign(key ? key : "", kKeyGrowStep);
   keyScratch_.UpperCase();
-  std::uint32_t hash = HashKey(keyScratch_.c_str(), static_cast<std::size_t>(keyScratch_.Length()), seed_);
-  return static_cast<int>(hash & static_cast<std::uint32_t>(binCount_ - 1));
+  return HashKey(keyScratch_.c_str(), static_cast<std::size_t>(keyScratch_.Length()), seed_);
 }
 
 HRESULT tHash::Size(int items) {
@@ -98,12 +96,13 @@ HRESULT tHash::Size(int items) {
 
 HRESULT tHash::Insert(const char* key, tAtrribute* item, bool replace, bool matchItem, int* position) {
   if (!bins_) return E_FAIL;
-  tHashNode** link = &bins_[binOf(key)];
+  const std::uint32_t hash = hashOf(key);
+  tHashNode** link = &bins_[binOf(hash)];
   int chained = 0;
   for (; *link; link = &(*link)->next) {
     ++chained;
     tHashNode* node = *link;
-    if (node->key.Equals(key ? key : "") && (!matchItem || node->item == item)) {
+    if (node->keyHash == hash && node->key.Equals(key ? key : "") && (!matchItem || node->item == item)) {
       if (!replace) return E_ABORT;
       node->item = item;
       if (position) *position = chained;
@@ -117,6 +116,7 @@ HRESULT tHash::Insert(const char* key, tAtrribute* item, bool replace, bool matc
     GiveBackNode(node);
     return E_OUTOFMEMORY;
   }
+  node->keyHash = hash;
   node->item = item;
   node->next = nullptr;
   *link = node;
@@ -127,16 +127,18 @@ HRESULT tHash::Insert(const char* key, tAtrribute* item, bool replace, bool matc
 
 tAtrribute* tHash::Find(const char* key) {
   if (!bins_) return nullptr;
-  for (tHashNode* node = bins_[binOf(key)]; node; node = node->next)
-    if (node->key.Equals(key ? key : "")) return node->item;
+  const std::uint32_t hash = hashOf(key);
+  for (tHashNode* node = bins_[binOf(hash)]; node; node = node->next)
+    if (node->keyHash == hash && node->key.Equals(key ? key : "")) return node->item;
   return nullptr;
 }
 
 HRESULT tHash::RemoveItem(const char* key, tAtrribute* item) {
   if (!bins_) return E_FAIL;
-  for (tHashNode** link = &bins_[binOf(key)]; *link; link = &(*link)->next) {
+  const std::uint32_t hash = hashOf(key);
+  for (tHashNode** link = &bins_[binOf(hash)]; *link; link = &(*link)->next) {
     tHashNode* node = *link;
-    if (node->item != item || !node->key.Equals(key ? key : "")) continue;
+    if (node->item != item || node->keyHash != hash || !node->key.Equals(key ? key : "")) continue;
     // A walk standing on this node goes on behind it.
     if (iterationNode_ == node) iterationNode_ = node->next;
     *link = node->next;
@@ -173,9 +175,10 @@ HRESULT tHash::Begin(const char* key) {
   if (key) {
     keyedWalk_ = true;
     if (FAILED(iterationKey_.Assign(key, kKeyGrowStep))) return E_OUTOFMEMORY;
-    iterationBin_ = binOf(key);
+    const std::uint32_t hash = hashOf(key);
+    iterationBin_ = binOf(hash);
     for (tHashNode* node = bins_[iterationBin_]; node; node = node->next) {
-      if (node->key.Equals(key)) {
+      if (node->keyHash == hash && node->key.Equals(key)) {
         iterationNode_ = node;
         return S_OK;
       }

@@ -13,6 +13,9 @@ class tAtrribute;
 struct tHashNode {
   tHashNode() : self(this) {}
   tString key;
+  // The hash of the upper-cased key: a chain is walked on these, and a key read
+  // only where they agree, since each key is one more miss of the cache.
+  std::uint32_t keyHash = 0;
   tAtrribute* item = nullptr;
   tHashNode* next = nullptr;
   tHashNode* self;  // always the node's own address; see isValidNode
@@ -58,7 +61,9 @@ class tHash {
   static std::uint32_t HashKey(const char* key, std::size_t length, std::uint32_t seed);
 
  private:
-  int binOf(const char* key);
+  // The hash of the upper-cased key (keys that differ only in case share a bin).
+  std::uint32_t hashOf(const char* key);
+  int binOf(std::uint32_t hash) const { return static_cast<int>(hash & static_cast<std::uint32_t>(binCount_ - 1)); }
   void resetWalk();
 
   std::unique_ptr<tHashNode*[]> bins_;
