@@ -3,6 +3,7 @@
 #include "platform/trace.h"
 #include "query/clause_text.h"
 #include "query/query_engine.h"
+#include "store/index_filler.h"
 #include "store/row_keys.h"
 
 namespace {
@@ -43,7 +44,7 @@ HRESULT tSqlQueryEngine::parseAndExecuteSortStatement() {
   // Rows are keyed by id only while System.RowNumber is a key column, so a
   // later sort on other columns must not leave the node looking rows up by id.
   contents->indexKeyMode = kIndexUnused;
-  int longestChain = 0;
+  tIndexFiller filler(index);
   HRESULT hr = S_OK;
   contents->BeginChildren();
   while (tAtrribute* row = contents->NextChild()) {
@@ -57,12 +58,12 @@ HRESULT tSqlQueryEngine::parseAndExecuteSortStatement() {
         return;
       }
       if (source == KeySource::RowId) contents->indexKeyMode = kIndexByName;
-      int position = 0;
-      if (FAILED(index.Insert(keyValue_.c_str(), row, true, true, &position))) hr = E_OUTOFMEMORY;
-      longestChain = std::max(longestChain, position);
+      if (FAILED(filler.Add(keyValue_.c_str(), row))) hr = E_OUTOFMEMORY;
     });
     if (FAILED(hr)) return hr;
   }
+  if (FAILED(filler.Finish())) return E_OUTOFMEMORY;
+  const int longestChain = filler.LongestChain();
 
   if (longestChain < kChainAlert) return S_OK;
   DebugTrace("tSqlQueryEngine::parseAndExecuteSortStatement, Opto alert: Hash table max bin size was (%d). Reconsider "

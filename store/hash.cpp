@@ -94,9 +94,23 @@ HRESULT tHash::Size(int items) {
   return S_OK;
 }
 
-HRESULT tHash::Insert(const char* key, tAtrribute* item, bool replace, bool matchItem, int* position) {
-  if (!bins_) return E_FAIL;
+std::uint32_t tHash::KeyHash(const char* key) {
   const std::uint32_t hash = hashOf(key);
+  if (bins_) __builtin_prefetch(&bins_[binOf(hash)]);
+  return hash;
+}
+
+void tHash::ApproachChain(std::uint32_t hash) const {
+  if (bins_) __builtin_prefetch(bins_[binOf(hash)]);
+}
+
+HRESULT tHash::Insert(const char* key, tAtrribute* item, bool replace, bool matchItem, int* position) {
+  return bins_ ? InsertHashed(key, hashOf(key), item, replace, matchItem, position) : E_FAIL;
+}
+
+HRESULT tHash::InsertHashed(const char* key, std::uint32_t hash, tAtrribute* item, bool replace, bool matchItem,
+                            int* position) {
+  if (!bins_) return E_FAIL;
   tHashNode** link = &bins_[binOf(hash)];
   int chained = 0;
   for (; *link; link = &(*link)->next) {
@@ -150,11 +164,15 @@ HRESULT tHash::RemoveItem(const char* key, tAtrribute* item) {
   return S_FALSE;
 }
 
+// The nodes that the free queue has no room for reach the deleter in one push.
 void tHash::Clear() {
+  tAllocator<tHashNode>::Batch givenBack(IndexNodePool());
   for (int bin = 0; bins_ && bin < binCount_; ++bin) {
     while (tHashNode* node = bins_[bin]) {
       bins_[bin] = node->next;
-      GiveBackNode(node);
+      node->item = nullptr;
+      node->next = nullptr;
+      givenBack.GiveBack(node);
     }
   }
   bins_.reset();

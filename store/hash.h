@@ -13,11 +13,11 @@ class tAtrribute;
 struct tHashNode {
   tHashNode() : self(this) {}
   tString key;
+  tAtrribute* item = nullptr;
+  tHashNode* next = nullptr;
   // The hash of the upper-cased key: a chain is walked on these, and a key read
   // only where they agree, since each key is one more miss of the cache.
   std::uint32_t keyHash = 0;
-  tAtrribute* item = nullptr;
-  tHashNode* next = nullptr;
   tHashNode* self;  // always the node's own address; see isValidNode
 };
 
@@ -39,6 +39,13 @@ class tHash {
   // nodes the chain held before the new one was appended (1 for an empty bin).
   // With `matchItem` a node matches only when it holds the same item too.
   HRESULT Insert(const char* key, tAtrribute* item, bool replace, bool matchItem, int* position);
+  // The same in steps, for a caller entering many keys: KeyHash gives the hash
+  // by which a key is filed and asks for its bin ahead; ApproachChain, a little
+  // later, asks for the chain's first node; InsertHashed enters the key.
+  std::uint32_t KeyHash(const char* key);
+  void ApproachChain(std::uint32_t hash) const;
+  HRESULT InsertHashed(const char* key, std::uint32_t hash, tAtrribute* item, bool replace, bool matchItem,
+                       int* position);
   tAtrribute* Find(const char* key);
   // S_FALSE (logged) when no node holds that key and item.
   HRESULT RemoveItem(const char* key, tAtrribute* item);

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "store/attribute.h"
 #include "store/hash.h"
+#include "store/index_filler.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -103,4 +107,40 @@ TEST(HashIndex, AWalkStopsAtANodeThatFailsItsProbe) {
   EXPECT_EQ(index.Next(true), nullptr);
   EXPECT_EQ(traces.Lines(), std::vector<std::string>{"**** Exception in VexaTemplateLib-->tHashNode::isValidNode\n"});
   second->self = second;
+}
+
+// The filler enters keys some time after it is given them: the index must end
+// up exactly as with one Insert per key, in the same order, with the same
+// longest chain, however the keys repeat, differ in case or share a row.
+TEST(HashIndex, AFilledIndexEqualsOneBuiltKeyByKey) {
+  std::vector<tAtrribute> rows(300);
+  std::vector<std::pair<std::string, tAtrribute*>> entries;
+  for (int i = 0; i < 300; ++i) {
+    entries.emplace_back("key" + std::to_string(i % 37), &rows[i]);
+    entries.emplace_back(i % 2 ? "Key" + std::to_string(i % 37) : "other" + std::to_string(i), &rows[i]);
+  }
+  tHash byInsert, filled;
+  ASSERT_EQ(byInsert.Size(16), S_OK);
+  ASSERT_EQ(filled.Size(16), S_OK);
+  int longest = 0;
+  for (const auto& [key, row] : entries) {
+    int position = 0;
+    ASSERT_EQ(byInsert.Insert(key.c_str(), row, true, true, &position), S_OK);
+    longest = std::max(longest, position);
+  }
+  tIndexFiller filler(filled);
+  for (const auto& [key, row] : entries) ASSERT_EQ(filler.Add(key.c_str(), row), S_OK);
+  ASSERT_EQ(filler.Finish(), S_OK);
+
+  EXPECT_EQ(filler.LongestChain(), longest);
+  EXPECT_EQ(filled.ItemCount(), byInsert.ItemCount());
+  ASSERT_EQ(byInsert.Begin(nullptr), S_OK);
+  ASSERT_EQ(filled.Begin(nullptr), S_OK);
+  for (;;) {
+    tHashNode *expected = nullptr, *actual = nullptr;
+    tAtrribute* expectedRow = byInsert.Next(false, &expected);
+    ASSERT_EQ(filled.Next(false, &actual), expectedRow);
+    if (!expectedRow) break;
+    EXPECT_STREQ(actual->key.c_str(), expected->key.c_str());
+  }
 }
