@@ -47,11 +47,7 @@ HRESULT tSqlQueryEngine::parseAndExecuteSortStatement() {
   tIndexFiller filler(index);
   HRESULT hr = S_OK;
   contents->BeginChildren();
-  // The text of the next row is asked for while this one is entered: a large
-  // table's rows lie far apart in memory.
-  for (tAtrribute *row = contents->NextChild(), *next = nullptr; row; row = next) {
-    next = contents->NextChild();
-    if (next) __builtin_prefetch(next->value.Text());
+  while (tAtrribute* row = contents->NextChild()) {
     if (row->state == kRowDeleted) continue;
     ForEachKeyColumn(keyColumns, keyColumn_, [&](const char* column) {
       KeySource source = RowKey(table_, row, row->value, column, keyValue_);

@@ -167,7 +167,13 @@ HRESULT tAtrribute::BeginChildren(bool useIndex, const char* key) {
 }
 
 tAtrribute* tAtrribute::NextChild(bool useIndex) {
-  if (!useIndex) return children ? children->Next() : nullptr;
+  if (!useIndex) {
+    tAtrribute* child = children ? children->Next() : nullptr;
+    // The next child's text is asked for while the caller reads this one: the
+    // rows of a large table lie far apart in memory.
+    if (const tAtrribute* following = child ? children->Peek() : nullptr) __builtin_prefetch(following->value.Text());
+    return child;
+  }
   tAtrribute* child = index ? index->Next(false) : nullptr;
   return child && isValidAttribute(child) ? child : nullptr;
 }

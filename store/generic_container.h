@@ -32,6 +32,8 @@ class tGenericContainer {
 
   void Begin() { cursor_ = count_ > 0 ? head_ : nullptr; }
   T* Next();
+  // The object that Next gives next, without moving the cursor.
+  T* Peek() const { return cursor_ ? cursor_->object : nullptr; }
   T* ObjectAt(int index) const;
   // The first object for which match(object) is true, without moving the cursor.
   template <typename Match>
