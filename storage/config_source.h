@@ -14,6 +14,9 @@ class tConfigSource {
   tConfigSource(const tConfigSource&) = delete;
   tConfigSource& operator=(const tConfigSource&) = delete;
 
+  // File names here are native paths (UTF-8), never narrow text, so that a name
+  // outside Windows-1252 reaches the file.
+
   // Reads a plain text file, or the member "VEXA/pfConfig" of a ".zip" archive
   // (".zip.bak" too), into a new tree. Null when nothing could be loaded; the
   // previous tree is gone either way.
@@ -28,6 +31,7 @@ class tConfigSource {
   // The last load reached the end of its input inside a block: the file may
   // have been cut off.
   bool EndedInsideBlock() const { return endedInsideBlock_; }
+  // The native path of the last load.
   const tString& Path() const { return path_; }
 
  private:
