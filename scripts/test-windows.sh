@@ -33,7 +33,8 @@ for target in "win32 build-win32" "win64 build-win64"; do
   ctest --test-dir "$2" --output-on-failure
   work=$(mktemp -d)
   tool_session $linux_tool "$work/linux-Δοκιμή.cfg" >"$work/linux.out"
-  tool_session "wine $2/tools/vexacfg.exe" "$work/windows-Δοκιμή.cfg" | tr -d '\r' >"$work/windows.out"
+  # Wine reads a program's arguments in the locale's character set: UTF-8, as the shell wrote them.
+  tool_session "env LC_ALL=C.UTF-8 wine $2/tools/vexacfg.exe" "$work/windows-Δοκιμή.cfg" | tr -d '\r' >"$work/windows.out"
   # A name lost on the way would still give the same output, so the file must exist under its own.
   [ -f "$work/windows-Δοκιμή.cfg" ] || { echo "vexacfg.exe ($1): the file was not created under its name" >&2; exit 1; }
   sed -i "s|$work/linux-Δοκιμή.cfg|FILE|g" "$work/linux.out"

@@ -1,4 +1,5 @@
-// A configuration source: the tree of one loaded configuration file.
+// A configuration source: the tree of one loaded configuration file. File names
+// here are native paths (UTF-8), never narrow text, so that any name reaches its file.
 #pragma once
 #include <memory>
 
@@ -13,9 +14,6 @@ class tConfigSource {
   virtual ~tConfigSource();
   tConfigSource(const tConfigSource&) = delete;
   tConfigSource& operator=(const tConfigSource&) = delete;
-
-  // File names here are native paths (UTF-8), never narrow text, so that a name
-  // outside Windows-1252 reaches the file.
 
   // Reads a plain text file, or the member "VEXA/pfConfig" of a ".zip" archive
   // (".zip.bak" too), into a new tree. Null when nothing could be loaded; the
