@@ -7,10 +7,9 @@
 
 #include "platform/calendar_time.h"
 #include "platform/native_file.h"
-#include "platform/native_path.h"
 
-void MessageLog::Open(const char* path, bool deleteExisting) {
-  path_ = NativePathFromNarrow(path ? path : "");
+void MessageLog::Open(const std::string& path, bool deleteExisting) {
+  path_ = path;
   if (deleteExisting) RemoveNativeFile(path_);
   open_ = true;
   std::time_t now = std::time(nullptr);

@@ -5,8 +5,9 @@
 
 class MessageLog {
  public:
-  // Switches to the file (deleting it first when asked) and writes the opening banner.
-  void Open(const char* path, bool deleteExisting);
+  // Switches to the file at the native path (deleting it first when asked) and
+  // writes the opening banner.
+  void Open(const std::string& path, bool deleteExisting);
   // Appends one line; nothing happens while no log is open, and a line that
   // cannot be written is lost.
   void Write(const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -8,6 +8,7 @@
 #include "platform/native_file.h"
 #include "platform/native_path.h"
 #include "platform/safearray.h"
+#include "platform/text_conversion.h"
 #include "schema/upgrade_statements.h"
 #include "schema/version_names.h"
 #include "schema/version_template.h"
@@ -17,12 +18,19 @@
 namespace {
 bool IsTrue(VARIANT_BOOL value) { return value == VARIANT_TRUE; }
 
-// Strings arrive wide and are used narrow.
+// Statements arrive wide and are used narrow.
 tString Narrow(BSTR text) {
   tString narrow;
   TStringFromBstr(text, narrow);
   return narrow;
 }
+
+// File names arrive wide and are used as native paths, never narrowed, so that
+// a name outside Windows-1252 still reaches its file.
+std::string PathFrom(BSTR text) { return text ? NativePath(text) : std::string(); }
+
+// A name as the message log shows it: narrow, with '?' for what 1252 cannot write.
+std::string Shown(const std::string& path) { return NarrowFromUtf8(path); }
 
 // The three optional booleans default to true.
 constexpr DispatchMember kVexaConfigMembers[] = {
@@ -63,23 +71,23 @@ HRESULT STDMETHODCALLTYPE VexaConfig::QueryInterface(REFIID iid, void** object) 
 HRESULT STDMETHODCALLTYPE VexaConfig::InterfaceSupportsErrorInfo(REFIID iid) { return iid == IID_IVexaConfig ? S_OK : S_FALSE; }
 
 HRESULT STDMETHODCALLTYPE VexaConfig::Open(BSTR pathAndName, VARIANT_BOOL createBackupFile) {
-  return OpenPath(Narrow(pathAndName).c_str(), IsTrue(createBackupFile));
+  return OpenPath(PathFrom(pathAndName), IsTrue(createBackupFile));
 }
 
-HRESULT VexaConfig::OpenPath(const char* path, bool createBackupFile) {
+HRESULT VexaConfig::OpenPath(const std::string& path, bool createBackupFile) {
   if (opened_) Close(VARIANT_TRUE);
-  path_.Assign(path);
+  path_ = path;
   tAtrribute* root = source_.LoadAttributesFromFile(path_.c_str());
   if (!root) {
-    log_.Write("Open: Unable to load VEXA configuration file: ( %s )", path_.c_str());
-    path_.Assign("");
+    log_.Write("Open: Unable to load VEXA configuration file: ( %s )", Shown(path_).c_str());
+    path_.clear();
     return E_FAIL;
   }
   if (source_.EndedInsideBlock())
-    log_.Write("Open: Configuration file ends inside a block, it may be cut off: ( %s )", path_.c_str());
+    log_.Write("Open: Configuration file ends inside a block, it may be cut off: ( %s )", Shown(path_).c_str());
   const int version = VersionFromName(root->value.c_str());
   if (version == 0) {
-    log_.Write("Open Error: Configuration file: ( %s ) is pre 3.4.5", path_.c_str());
+    log_.Write("Open Error: Configuration file: ( %s ) is pre 3.4.5", Shown(path_).c_str());
     return E_FAIL;
   }
   version_ = version;
@@ -89,11 +97,10 @@ HRESULT VexaConfig::OpenPath(const char* path, bool createBackupFile) {
   if (createBackupFile) {
     // Replaced as a save replaces a file, so that a good backup is never
     // traded for a cut-off one.
-    const std::string backup = std::string(path_.c_str()) + ".Backup";
+    const std::string backup = path_ + ".Backup";
     std::string content;
-    if (!ReadFileContent(NativePathFromNarrow(path_.c_str()), content) ||
-        !ReplaceFileContent(NativePathFromNarrow(backup.c_str()), content))
-      log_.Write("Open: Failed to make a backup of the configuration file: ( %s )", backup.c_str());
+    if (!ReadFileContent(path_, content) || !ReplaceFileContent(backup, content))
+      log_.Write("Open: Failed to make a backup of the configuration file: ( %s )", Shown(backup).c_str());
   }
   root_ = root;
   opened_ = true;
@@ -122,7 +129,7 @@ HRESULT STDMETHODCALLTYPE VexaConfig::Save() {
   }
   if (HRESULT hr = engine_.Commit(); FAILED(hr)) return hr;
   if (HRESULT hr = source_.SaveToFile(path_.c_str()); FAILED(hr)) {
-    log_.Write("Save: Failded to save to configuration file: ( %s )", path_.c_str());
+    log_.Write("Save: Failded to save to configuration file: ( %s )", Shown(path_).c_str());
     return hr;
   }
   return S_OK;
@@ -137,7 +144,7 @@ HRESULT STDMETHODCALLTYPE VexaConfig::Close(VARIANT_BOOL withSave) {
   }
   if (IsTrue(withSave)) {
     if (HRESULT hr = Save(); FAILED(hr)) {
-      log_.Write("Close: Save failed on configuration file: ( %s )", path_.c_str());
+      log_.Write("Close: Save failed on configuration file: ( %s )", Shown(path_).c_str());
       return hr;
     }
   }
@@ -147,25 +154,25 @@ HRESULT STDMETHODCALLTYPE VexaConfig::Close(VARIANT_BOOL withSave) {
 }
 
 HRESULT STDMETHODCALLTYPE VexaConfig::Create(BSTR pathAndName, VARIANT_BOOL openAfterCreate) {
-  const tString path = Narrow(pathAndName);
+  const std::string path = PathFrom(pathAndName);
   if (!::VersionName(version_)) {
     log_.Write("Create: Unknown Version Number: ( %d )", static_cast<int>(version_));
     return E_FAIL;
   }
-  if (FAILED(WriteTemplate(path.c_str()))) {
-    log_.Write("Create: Could not open configuration file: ( %s )", path.c_str());
+  if (FAILED(WriteTemplate(path))) {
+    log_.Write("Create: Could not open configuration file: ( %s )", Shown(path).c_str());
     return E_FAIL;
   }
-  if (HRESULT hr = OpenPath(path.c_str(), false); hr != S_OK) return hr;
+  if (HRESULT hr = OpenPath(path, false); hr != S_OK) return hr;
   RunUpgradeStatements(engine_);
   Close(VARIANT_TRUE);
-  if (IsTrue(openAfterCreate)) OpenPath(path.c_str(), false);
+  if (IsTrue(openAfterCreate)) OpenPath(path, false);
   return S_OK;
 }
 
 // Always plain text, whatever the name; lines end as in every configuration file.
-HRESULT VexaConfig::WriteTemplate(const char* path) {
-  std::FILE* file = OpenNativeFile(NativePathFromNarrow(path), "wb");
+HRESULT VexaConfig::WriteTemplate(const std::string& path) {
+  std::FILE* file = OpenNativeFile(path, "wb");
   if (!file) return E_FAIL;
   for (char c : VersionTemplate(version_)) {
     if (c == '\n') std::fputc('\r', file);
@@ -177,16 +184,16 @@ HRESULT VexaConfig::WriteTemplate(const char* path) {
 
 HRESULT STDMETHODCALLTYPE VexaConfig::get_VersionFromFile(BSTR fileName, BSTR* version) {
   if (!version) return E_POINTER;
-  const tString path = Narrow(fileName);
-  std::FILE* file = OpenNativeFile(NativePathFromNarrow(path.c_str()), "r");
+  const std::string path = PathFrom(fileName);
+  std::FILE* file = OpenNativeFile(path, "r");
   if (!file) {
-    log_.Write("Version: Failed to open config file: ( %s )", path.c_str());
+    log_.Write("Version: Failed to open config file: ( %s )", Shown(path).c_str());
     return E_FAIL;
   }
   FileLineReader lines(file);
   const char* line = lines.NextLine();
   if (!line) {
-    log_.Write("Version: Failed to read config file, File closed: ( %s )", path.c_str());
+    log_.Write("Version: Failed to read config file, File closed: ( %s )", Shown(path).c_str());
     std::fclose(file);
     return E_FAIL;
   }
@@ -212,7 +219,7 @@ HRESULT STDMETHODCALLTYPE VexaConfig::put_Version(LONG version) {
 }
 
 HRESULT STDMETHODCALLTYPE VexaConfig::OpenMessageLog(BSTR nameAndPath, VARIANT_BOOL deleteExistingLog) {
-  log_.Open(Narrow(nameAndPath).c_str(), IsTrue(deleteExistingLog));
+  log_.Open(PathFrom(nameAndPath), IsTrue(deleteExistingLog));
   return S_OK;
 }
 

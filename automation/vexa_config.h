@@ -2,6 +2,8 @@
 // file at a time, runs statements of the query language for its caller, and
 // owns the query engine through which the typed collections read and write.
 #pragma once
+#include <string>
+
 #include "automation/component_ids.h"
 #include "automation/connection_points.h"
 #include "automation/log_records.h"
@@ -85,16 +87,17 @@ class VexaConfig final : public WithConnectionPoint<DispatchObject<IVexaConfig>,
   friend T* NewObject();
   VexaConfig();
   ~VexaConfig() override = default;
-  HRESULT OpenPath(const char* path, bool createBackupFile);
+  HRESULT OpenPath(const std::string& path, bool createBackupFile);
   HRESULT SelectActiveParameterSet();
-  HRESULT WriteTemplate(const char* path);
+  HRESULT WriteTemplate(const std::string& path);
   template <class Collection, class Interface>
   HRESULT LoadCollection(Interface** out);
 
   tConfigSource source_;
   tSqlQueryEngine engine_;
   tAtrribute* root_ = nullptr;
-  tString path_;
+  // Native (UTF-8), so that any name the caller gives reaches the file.
+  std::string path_;
   tString versionName_;
   tString activeParameterSet_;
   bool opened_ = false;

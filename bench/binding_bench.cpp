@@ -11,7 +11,7 @@
 #include <string>
 
 #include "automation/vexa_config.h"
-#include "platform/text_conversion.h"
+#include "platform/native_path.h"
 
 namespace py = pybind11;
 
@@ -25,7 +25,7 @@ BSTR NewBstr(const std::wstring& text) { return SysAllocString(text.c_str()); }
 // A new version 5 file with kRows event markers.
 void WriteConfiguration(const std::string& path) {
   VexaConfig* config = VexaConfig::CreateInstance();
-  BSTR file = NewBstr(WideFromNarrow(path.c_str()));
+  BSTR file = NewBstr(WideFromNativePath(path));
   config->Create(file, VARIANT_TRUE);
   for (int i = 0; i < kRows; ++i) {
     BSTR statement = NewBstr(L"update EventMarkerLog set * = Flight|Loads|pilot|001:00:00:" + std::to_wstring(i) +
@@ -40,7 +40,7 @@ void WriteConfiguration(const std::string& path) {
 
 VexaConfig* OpenedConfig() {
   VexaConfig* config = VexaConfig::CreateInstance();
-  BSTR file = NewBstr(WideFromNarrow(configPath.c_str()));
+  BSTR file = NewBstr(WideFromNativePath(configPath));
   config->Open(file, VARIANT_FALSE);
   SysFreeString(file);
   return config;

@@ -9,8 +9,6 @@
 
 std::string NativePath(const std::wstring& path) { return Utf8FromWide(path); }
 
-std::string NativePathFromNarrow(const char* path) { return Utf8FromNarrow(path); }
-
 std::wstring WideFromNativePath(const std::string& path) { return WideFromUtf8(path); }
 
 std::string TemporaryFolder() {

@@ -1,11 +1,10 @@
-// File names as the system takes them. Narrow text is Windows-1252 inside the
-// system; here file names are bytes, read as UTF-8, so a name travels between
-// the two through wide text.
+// File names as the system takes them: UTF-8 strings, which can hold any name,
+// made from and turned back into wide text (the automation strings). Narrow
+// text (Windows-1252) cannot write every name, so it only ever shows one.
 #pragma once
 #include <string>
 
 std::string NativePath(const std::wstring& path);
-std::string NativePathFromNarrow(const char* path);
 std::wstring WideFromNativePath(const std::string& path);
 
 // The system's temporary folder, without a trailing separator.

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "automation/vexa_config.h"
+#include "platform/native_file.h"
+#include "platform/native_path.h"
 #include "platform/safearray.h"
-#include "platform/text_conversion.h"
 #include "python/object_model.h"
-#include "store/str_copy.h"
 #include "store/table.h"
 
 namespace py = pybind11;
@@ -24,14 +24,7 @@ std::string PrivateLogPath() {
   const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
   if (error) return "";
   std::random_device random;
-  return (folder / ("vexaconfig-" + std::to_string(random()) + std::to_string(random()) + ".log")).string();
-}
-
-// The path as the object will use it: the library's own narrowing.
-std::string NarrowPath(BSTR path) {
-  tString narrow;
-  TStringFromBstr(path, narrow);
-  return narrow.IsNull() ? "" : narrow.c_str();
+  return (folder / ("vexaconfig-" + std::to_string(random()) + std::to_string(random()) + ".log")).u8string();
 }
 
 // Calls `visit` with each row of a select's result, which the variant holds.
@@ -76,7 +69,7 @@ class ConfigObject {
     if (!config_.get()) throw std::bad_alloc();
     privateLog_ = PrivateLogPath();
     if (privateLog_.empty()) return;
-    BSTR path = SysAllocString(WideFromNarrow(privateLog_.c_str()).c_str());
+    BSTR path = SysAllocString(WideFromNativePath(privateLog_).c_str());
     config_->OpenMessageLog(path, VARIANT_TRUE);
     SysFreeString(path);
     log_.Follow(privateLog_);
@@ -117,7 +110,7 @@ class ConfigObject {
     const BstrArgument file(path);
     Call("OpenMessageLog", [&] { return config_->OpenMessageLog(file, Automation(deleteExistingLog)); });
     RemovePrivateLog();
-    log_.Follow(NarrowPath(file));
+    log_.Follow(NativePath(static_cast<BSTR>(file)));
   }
 
   py::object Query(py::handle statement) {
@@ -185,7 +178,7 @@ class ConfigObject {
   void RemovePrivateLog() {
     if (privateLog_.empty()) return;
     std::error_code ignored;
-    std::filesystem::remove(privateLog_, ignored);
+    std::filesystem::remove(FileSystemPath(privateLog_), ignored);
     privateLog_.clear();
   }
 

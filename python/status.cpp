@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/native_file.h"
 #include "platform/trace.h"
 
 namespace py = pybind11;
@@ -67,12 +68,12 @@ TraceCollector::~TraceCollector() { currentCollector = outer_; }
 
 std::uintmax_t MessageLogTail::End() const {
   std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path_, error);
+  const std::uintmax_t size = std::filesystem::file_size(FileSystemPath(path_), error);
   return error ? 0 : size;
 }
 
 std::string MessageLogTail::TextFrom(std::uintmax_t offset) const {
-  std::ifstream log(path_, std::ios::binary);
+  std::ifstream log(FileSystemPath(path_), std::ios::binary);
   if (!log) return "";
   log.seekg(static_cast<std::streamoff>(offset));
   std::stringstream text;

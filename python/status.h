@@ -44,6 +44,7 @@ class TraceCollector {
 // The end of the message log before a call, from which its new lines are read.
 class MessageLogTail {
  public:
+  // The log at a native path.
   void Follow(const std::string& path) { path_ = path; }
   const std::string& Path() const { return path_; }
   std::uintmax_t End() const;

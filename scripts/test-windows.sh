@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds both Windows targets (scripts/build-windows.sh) and runs their tests
 # under Wine, each in a fresh prefix of its own: the GoogleTest suite, then
-# vexacfg.exe on a file it creates, whose output must be the Linux tool's (line
-# ends aside: a Windows console program ends its lines with CR LF), then the
+# vexacfg.exe on a file it creates under a name that Windows-1252 cannot write,
+# whose output must be the Linux tool's (line ends aside: a Windows console
+# program ends its lines with CR LF), then the
 # COM server as its callers meet it (scripts/windows-server-checks.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,10 +32,13 @@ for target in "win32 build-win32" "win64 build-win64"; do
   wineboot -i >/dev/null 2>&1
   ctest --test-dir "$2" --output-on-failure
   work=$(mktemp -d)
-  tool_session $linux_tool "$work/linux.cfg" >"$work/linux.out"
-  tool_session "wine $2/tools/vexacfg.exe" "$work/windows.cfg" | tr -d '\r' >"$work/windows.out"
-  sed -i "s|$work/linux.cfg|FILE|g" "$work/linux.out"
-  sed -i "s|$work/windows.cfg|FILE|g" "$work/windows.out"
+  tool_session $linux_tool "$work/linux-Δοκιμή.cfg" >"$work/linux.out"
+  # Wine reads a program's arguments in the locale's character set: UTF-8, as the shell wrote them.
+  tool_session "env LC_ALL=C.UTF-8 wine $2/tools/vexacfg.exe" "$work/windows-Δοκιμή.cfg" | tr -d '\r' >"$work/windows.out"
+  # A name lost on the way would still give the same output, so the file must exist under its own.
+  [ -f "$work/windows-Δοκιμή.cfg" ] || { echo "vexacfg.exe ($1): the file was not created under its name" >&2; exit 1; }
+  sed -i "s|$work/linux-Δοκιμή.cfg|FILE|g" "$work/linux.out"
+  sed -i "s|$work/windows-Δοκιμή.cfg|FILE|g" "$work/windows.out"
   if diff -u "$work/linux.out" "$work/windows.out"; then
     echo "vexacfg.exe ($1): the same output as on Linux"
   else

@@ -167,7 +167,7 @@ tAtrribute* tConfigSource::ParseTree(tAtrribute* root, BufferLineReader& lines, 
 }
 
 tAtrribute* tConfigSource::LoadPlainText(const char* path) {
-  std::FILE* file = OpenNativeFile(NativePathFromNarrow(path), "r");
+  std::FILE* file = OpenNativeFile(path, "r");
   if (!file) return nullptr;
   std::unique_ptr<char[]> text;
   size_t length = 0;
@@ -192,9 +192,7 @@ tAtrribute* tConfigSource::LoadArchive(const char* path) {
     return nullptr;
   }
   IZlibObj* archive = handle.archive;
-  std::wstring widePath(std::strlen(path) + 1, L'\0');
-  tStrCpy(widePath.data(), path, static_cast<int>(widePath.size()), true);
-  if (archive->OpenArchive(widePath.c_str(), 1, 0) != S_OK) {
+  if (archive->OpenArchive(WideFromNativePath(path).c_str(), 1, 0) != S_OK) {
     DebugTrace("tConfigSource::LoadAttributesFromFile, failed in VexaZLibInterface OpenArchive\n");
     return nullptr;
   }

@@ -1,4 +1,5 @@
-// A configuration source: the tree of one loaded configuration file.
+// A configuration source: the tree of one loaded configuration file. File names
+// here are native paths (UTF-8), never narrow text, so that any name reaches its file.
 #pragma once
 #include <memory>
 
@@ -28,6 +29,7 @@ class tConfigSource {
   // The last load reached the end of its input inside a block: the file may
   // have been cut off.
   bool EndedInsideBlock() const { return endedInsideBlock_; }
+  // The native path of the last load.
   const tString& Path() const { return path_; }
 
  private:

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/file_replace.h"
-#include "platform/native_path.h"
+#include "platform/text_conversion.h"
 #include "platform/trace.h"
 #include "storage/config_source.h"
 #include "storage/file_path.h"
@@ -155,14 +155,13 @@ HRESULT tConfigSource::SaveToFile(const char* path) {
   if (!root_) return E_FAIL;
   if (!path) path = path_.c_str();
   if (!*path) return E_FAIL;
-  const std::string native = NativePathFromNarrow(path);
   // A read-only file stays as it is, even where its folder would allow it to be
   // replaced (and for a user whom no permission stops).
-  if (IsReadOnlyFile(native)) {
-    DebugTrace("tConfigSource::SaveToFile, %s is read-only\n", path);
+  if (IsReadOnlyFile(path)) {
+    DebugTrace("tConfigSource::SaveToFile, %s is read-only\n", NarrowFromUtf8(path).c_str());
     return E_FAIL;
   }
-  const HRESULT hr = tString(FileExtension(path)).Equals(".zip") ? SaveArchive(root_, path) : SavePlainText(root_, native);
-  if (hr == S_OK) RemoveLeftoverSaves(native);
+  const HRESULT hr = tString(FileExtension(path)).Equals(".zip") ? SaveArchive(root_, path) : SavePlainText(root_, path);
+  if (hr == S_OK) RemoveLeftoverSaves(path);
   return hr;
 }

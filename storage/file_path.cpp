@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/native_file.h"
-#include "platform/native_path.h"
 
 const char* FileExtension(const char* path) {
   const char* slash = std::strrchr(path, '/');
@@ -15,7 +14,7 @@ const char* FileExtension(const char* path) {
 }
 
 bool FileExists(const char* path) {
-  std::FILE* file = OpenNativeFile(NativePathFromNarrow(path), "rb");
+  std::FILE* file = OpenNativeFile(path, "rb");
   if (!file) return false;
   std::fclose(file);
   return true;

@@ -8,7 +8,7 @@
 #include "platform/trace.h"
 #include "storage/file_path.h"
 
-tZBall::tZBall(const char* archivePath) : archivePath_(WideFromNarrow(archivePath)) {
+tZBall::tZBall(const char* archivePath) : archivePath_(WideFromNativePath(archivePath)) {
   RegisterArchiveComponent();
   if (FAILED(CreateComponent(kZlibObjProgId, IID_IZlibObj, reinterpret_cast<void**>(&component_))))
     component_ = nullptr;
@@ -19,7 +19,7 @@ tZBall::~tZBall() {
 }
 
 HRESULT tZBall::UnzipMiscToTemp(const char* fileName, tString& fullPath) {
-  if (!component_ || !fileName || !FileExists(NarrowFromWide(archivePath_.c_str()).c_str())) return E_FAIL;
+  if (!component_ || !fileName || !FileExists(NativePath(archivePath_).c_str())) return E_FAIL;
   if (component_->OpenArchive(archivePath_.c_str(), 1, 0) != S_OK) return E_FAIL;
   const std::wstring member = L"VEXA/MISC/" + WideFromNarrow(fileName);
   // Only the last name of the path counts (a "/" too), so the file always lands
@@ -29,7 +29,7 @@ HRESULT tZBall::UnzipMiscToTemp(const char* fileName, tString& fullPath) {
   const char* last = slash > backslash ? slash : backslash;
   tString baseName(last ? last + 1 : fileName);
   baseName.Trim();
-  const std::wstring destination = WideFromNativePath(TemporaryFolder() + "/" + NativePathFromNarrow(baseName.c_str()));
+  const std::wstring destination = WideFromNativePath(TemporaryFolder() + "/") + WideFromNarrow(baseName.c_str());
   HRESULT hr = component_->ExtractFile(member.c_str(), destination.c_str());
   if (hr != S_OK) {
     DebugTraceW(L"tZBall::UnzipMiscToTemp - Error unzipping file %ls from archive %ls to location %ls\n",

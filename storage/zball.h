@@ -8,6 +8,7 @@
 
 class tZBall {
  public:
+  // The archive's native path.
   explicit tZBall(const char* archivePath);
   ~tZBall();
   tZBall(const tZBall&) = delete;
@@ -17,8 +18,9 @@ class tZBall {
   IZlibObj* Component() const { return component_; }
   const std::wstring& ArchivePath() const { return archivePath_; }
 
-  // Extracts "VEXA/MISC/" + fileName into the temporary folder, under the part
-  // of the name behind its last backslash; fullPath gets where it went.
+  // Extracts "VEXA/MISC/" + fileName (narrow text) into the temporary folder,
+  // under the part of the name behind its last backslash; fullPath gets where it
+  // went, as narrow text.
   HRESULT UnzipMiscToTemp(const char* fileName, tString& fullPath);
 
  private:

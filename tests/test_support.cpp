@@ -8,6 +8,8 @@
 #include <random>
 #include <sstream>
 
+#include "platform/text_conversion.h"
+
 TraceCapture::TraceCapture() {
   SetTraceSink([this](const std::string& line) { lines_.push_back(line); });
 }
@@ -90,4 +92,4 @@ std::string Dump(tAtrribute* node, int depth) {
   return out;
 }
 
-Bstr::Bstr(const std::string& text) : text_(SysAllocString(std::wstring(text.begin(), text.end()).c_str())) {}
+Bstr::Bstr(const std::string& text) : text_(SysAllocString(WideFromUtf8(text).c_str())) {}

@@ -45,7 +45,7 @@ std::string Dump(tAtrribute* node, int depth = 0);
 
 #include "platform/bstr.h"
 
-// An automation string for the duration of a call.
+// An automation string, from UTF-8, for the duration of a call.
 class Bstr {
  public:
   explicit Bstr(const std::string& text);

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "automation/vexa_config.h"
+#include "platform/file_replace.h"
+#include "platform/native_file.h"
 #include "platform/safearray.h"
 #include "platform/text_conversion.h"
 #include "storage/default_source.h"
@@ -179,6 +183,51 @@ TEST_F(Configuration, CreateWritesEachVersionWithItsUpgrades) {
   config->put_Version(5);
   EXPECT_EQ(config->Create(Bstr(dir.Path("no/folder.cfg")), VARIANT_FALSE), E_FAIL);
   EXPECT_NE(Log().find("Create: Could not open configuration file: ( " + dir.Path("no/folder.cfg") + " )\n"),
+            std::string::npos);
+}
+
+// Greek letters, which Windows-1252 cannot write, in the folder and the file
+// names: every entry point that takes a name must reach that very file.
+TEST_F(Configuration, NamesOutsideWindows1252ReachTheirFiles) {
+  namespace fs = std::filesystem;
+  const std::string folder = dir.Path(u8"Δοκιμές");
+  const std::string plain = folder + u8"/Δοκιμή.cfg", archive = folder + u8"/Αρχείο.zip";
+  const std::string log = folder + u8"/Καταγραφή.log";
+  ASSERT_TRUE(fs::create_directory(FileSystemPath(folder)));
+  config->OpenMessageLog(Bstr(log), VARIANT_TRUE);
+
+  ASSERT_EQ(config->Create(Bstr(plain), VARIANT_TRUE), S_OK);
+  EXPECT_TRUE(Rows("update Colors set * = 255|red").empty());
+  ASSERT_EQ(config->Save(), S_OK);
+  ASSERT_EQ(config->Open(Bstr(plain), VARIANT_TRUE), S_OK);
+  EXPECT_EQ(Rows("select Color from Colors where Color = 255"), (std::vector<std::string>{"255"}));
+  EXPECT_TRUE(fs::exists(FileSystemPath(plain + ".Backup")));
+  BSTR version = nullptr;
+  EXPECT_EQ(config->get_VersionFromFile(Bstr(plain), &version), S_OK);
+  EXPECT_STREQ(version, L"VersionFivePointZero");
+  SysFreeString(version);
+
+  // An archive with a kept file, made beside the folder and moved into it.
+  std::string content;
+  ASSERT_TRUE(ReadFileContent(plain, content));
+  WriteArchive(dir.Path("made.zip"), {{"VEXA/pfConfig", content}, {"VEXA/MISC/chart.txt", "chart bytes"}});
+  fs::rename(dir.Path("made.zip"), FileSystemPath(archive));
+  ASSERT_EQ(config->Open(Bstr(archive), VARIANT_FALSE), S_OK);
+  EXPECT_TRUE(Rows("update Colors set * = 128|blue").empty());
+  ASSERT_EQ(config->Close(VARIANT_TRUE), S_OK);
+  ASSERT_EQ(config->Open(Bstr(archive), VARIANT_FALSE), S_OK);
+  EXPECT_EQ(Rows("select Color from Colors where Color = 128"), (std::vector<std::string>{"128"}));
+  EXPECT_TRUE(Rows("create table zBall (zBallFileName String, FullFileName String, RefCount Int, PropertyBag String )").empty());
+  const std::vector<std::string> extracted = Rows("select FullFileName from zBall where zBallFileName = 'chart.txt'");
+  ASSERT_EQ(extracted.size(), 1u);
+  EXPECT_EQ(ReadTextFile(extracted[0]), "chart bytes");
+  fs::remove(extracted[0]);
+
+  // The log shows a name that 1252 cannot write with '?', and still gets written.
+  EXPECT_EQ(config->Open(Bstr(folder + u8"/Λείπει.cfg"), VARIANT_FALSE), E_FAIL);
+  std::ifstream messages(FileSystemPath(log));
+  const std::string text((std::istreambuf_iterator<char>(messages)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("Open: Unable to load VEXA configuration file: ( " + dir.Path(std::string(7, '?') + "/" + std::string(6, '?') + ".cfg") + " )\n"),
             std::string::npos);
 }
 

@@ -15,7 +15,7 @@ bool SameName(const std::string& a, const std::string& b) {
 
 bool LoadedFile::Load(const std::string& path, std::string& error) {
   ForgetTraces();
-  tAtrribute* root = source_.LoadAttributesFromFile(NarrowFromUtf8(path).c_str());
+  tAtrribute* root = source_.LoadAttributesFromFile(path.c_str());
   if (!root) {
     error = LoadFailureCause(path, RecordedTraces());
     return false;

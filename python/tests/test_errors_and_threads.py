@@ -39,6 +39,23 @@ class Errors(ScratchTest):
         with open(log) as text:
             self.assertIn("Save: Called but configuration file was never opened", text.read())
 
+    def test_names_outside_windows_1252_reach_their_files_and_show_as_question_marks(self):
+        folder = self.path("Δοκιμές")
+        os.mkdir(folder)
+        file = os.path.join(folder, "Δοκιμή.cfg")
+        cfg = vexaconfig.VexaConfig()
+        cfg.OpenMessageLog(os.path.join(folder, "Καταγραφή.log"))
+        cfg.Create(file, True)
+        cfg.Query("update Colors set * = 255|red")
+        cfg.Save()
+        self.assertEqual(cfg.VersionFromFile(file), "VersionFivePointZero")
+        cfg.Open(file, True)
+        self.assertEqual(cfg.rows("select Color from Colors where Color = 255"), [("255",)])
+        self.assertTrue(os.path.exists(file + ".Backup"))
+        with self.assertRaises(vexaconfig.Error) as raised:
+            cfg.Open(os.path.join(folder, "Λείπει.cfg"))
+        self.assertIn(f"( {self.path('???????')}/??????.cfg )", str(raised.exception))
+
     def test_a_collection_without_an_open_file_fails_with_e_pointer(self):
         with self.assertRaises(vexaconfig.Error) as raised:
             vexaconfig.VexaConfig().Events
