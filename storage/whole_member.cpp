@@ -103,6 +103,10 @@ WholeMemberRead InflateWholeMember(zip_t* archive, const char* name, char* text,
       stat.comp_method != ZIP_CM_DEFLATE ||
       ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE))
     return WholeMemberRead::NotDeflated;
+  // A deflated size beyond what any sensible writer makes (possible, with empty
+  // blocks, or claimed by a damaged header) is left to libzip's streaming read,
+  // which needs no buffer of that size.
+  if (stat.comp_size > size + size / 8 + 1024) return WholeMemberRead::NotDeflated;
   std::unique_ptr<char[]> deflated(new (std::nothrow) char[stat.comp_size ? stat.comp_size : 1]);
   libdeflate_decompressor* decompressor = deflated ? libdeflate_alloc_decompressor() : nullptr;
   if (!decompressor) return WholeMemberRead::NotDeflated;
