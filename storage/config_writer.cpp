@@ -26,20 +26,25 @@ class TextSink {
   virtual bool PutLine(const std::string& indentation, const char* a, const char* b) = 0;
 };
 
+// Appends one whole line to `out`; false when memory runs out.
+bool AppendLine(std::string& out, const std::string& indentation, const char* a, const char* b) {
+  try {
+    out.append(indentation).append(a);
+    if (b) out.append(1, ' ').append(b);
+    out.append("\r\n", 2);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
 // Lines gathered into a piece of a size that stays in the cache, and written
 // piece by piece: the whole text is never built, nor its memory touched.
 class PieceSink final : public TextSink {
  public:
   explicit PieceSink(const ContentWriter& write) : write_(write) { piece_.reserve(kPieceBytes + 4096); }
   bool PutLine(const std::string& indentation, const char* a, const char* b) override {
-    try {
-      piece_.append(indentation).append(a);
-      if (b) piece_.append(1, ' ').append(b);
-      piece_.append("\r\n", 2);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    return piece_.size() < kPieceBytes || Flush();
+    return AppendLine(piece_, indentation, a, b) && (piece_.size() < kPieceBytes || Flush());
   }
   bool Flush() {
     const bool written = piece_.empty() || write_(piece_.data(), piece_.size());
@@ -58,15 +63,9 @@ class ArchiveSink final : public TextSink {
  public:
   explicit ArchiveSink(IZlibObj* archive) : archive_(archive) {}
   bool PutLine(const std::string& indentation, const char* a, const char* b) override {
-    try {
-      line_.assign(indentation).append(a);
-      if (b) line_.append(1, ' ').append(b);
-      line_.append("\r\n", 2);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
+    line_.clear();
     long written = 0;
-    return archive_->Zputs(line_.c_str(), &written) == S_OK;
+    return AppendLine(line_, indentation, a, b) && archive_->Zputs(line_.c_str(), &written) == S_OK;
   }
 
  private:

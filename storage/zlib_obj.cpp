@@ -253,18 +253,24 @@ class ZlibObj final : public IZlibObj, private RefCounted {
     return archive;
   }
 
+  // The member's entry (`stat` left empty when it has none); false when the size
+  // it claims is beyond the cap.
+  bool StatWithinCap(const std::string& name, zip_stat_t& stat) {
+    zip_stat_init(&stat);
+    if (zip_stat(archive_, name.c_str(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) || stat.size <= kMaxMemberBytes)
+      return true;
+    DebugTrace("ZlibObj: member %s inflates to %llu bytes, more than %llu\n", name.c_str(),
+               static_cast<unsigned long long>(stat.size), static_cast<unsigned long long>(kMaxMemberBytes));
+    return false;
+  }
+
   // Read mode: a member is inflated as it is read, straight into the caller's
   // buffer; its size (against the cap) is checked at the open, its CRC once the
   // last byte has been read.
   bool OpenMemberStream(const std::string& name) {
     CloseMemberStream();
     zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_stat(archive_, name.c_str(), 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE) && stat.size > kMaxMemberBytes) {
-      DebugTrace("ZlibObj: member %s inflates to %llu bytes, more than %llu\n", name.c_str(),
-                 static_cast<unsigned long long>(stat.size), static_cast<unsigned long long>(kMaxMemberBytes));
-      return false;
-    }
+    if (!StatWithinCap(name, stat)) return false;
     memberFile_ = zip_fopen(archive_, name.c_str(), 0);
     if (!memberFile_ || !(stat.valid & ZIP_STAT_SIZE)) {
       TraceZipError("open member", name, zip_get_error(archive_));
@@ -336,12 +342,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
   // and the bytes inflated against the same cap, since the header may lie.
   bool ReadEntry(const std::string& name, std::string& data) {
     zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_stat(archive_, name.c_str(), 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE) && stat.size > kMaxMemberBytes) {
-      DebugTrace("ZlibObj: member %s inflates to %llu bytes, more than %llu\n", name.c_str(),
-                 static_cast<unsigned long long>(stat.size), static_cast<unsigned long long>(kMaxMemberBytes));
-      return false;
-    }
+    if (!StatWithinCap(name, stat)) return false;
     zip_file_t* file = zip_fopen(archive_, name.c_str(), 0);
     if (!file) {
       TraceZipError("open member", name, zip_get_error(archive_));
