@@ -18,7 +18,7 @@ inline void LetGo(const CONNECTDATA& connection) { connection.pUnk->Release(); }
 // An enumerator over a snapshot of elements that it holds a reference to; each
 // element handed out carries a reference of its own.
 template <class Enumerator, class Element, const IID& kIid>
-class SnapshotEnumerator final : public Enumerator {
+class SnapshotEnumerator final : public SingleInterfaceObject<Enumerator, kIid> {
  public:
   static HRESULT Create(const std::vector<Element>& elements, std::size_t position, Enumerator** out) {
     if (!out) return E_POINTER;
@@ -33,20 +33,6 @@ class SnapshotEnumerator final : public Enumerator {
     return S_OK;
   }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != kIid) return E_NOINTERFACE;
-    *object = static_cast<Enumerator*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return references_.AddRefCount(); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = references_.ReleaseCount();
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE Next(ULONG count, Element* out, ULONG* fetched) override {
     if (!out) return E_POINTER;
     ULONG given = 0;
@@ -70,13 +56,12 @@ class SnapshotEnumerator final : public Enumerator {
 
  private:
   SnapshotEnumerator() = default;
-  ~SnapshotEnumerator() {
+  ~SnapshotEnumerator() override {
     for (const Element& element : elements_) LetGo(element);
   }
 
   std::vector<Element> elements_;
   std::size_t position_ = 0;
-  RefCounted references_;
   ModuleLockHolder moduleLock_;
 };
 }  // namespace connection_detail
@@ -129,27 +114,13 @@ class WithConnectionPoint : public Base, public IConnectionPointContainer {
       connection_detail::SnapshotEnumerator<IEnumConnections, CONNECTDATA, IID_IEnumConnections>;
 
   // The point keeps its container, which keeps the sinks.
-  class SourcePoint final : public IConnectionPoint {
+  class SourcePoint final : public SingleInterfaceObject<IConnectionPoint, IID_IConnectionPoint> {
    public:
     explicit SourcePoint(WithConnectionPoint& container) : container_(container) {
       container_.AddRef();
-      AddRef();
+      this->AddRef();
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-      if (!object) return E_POINTER;
-      *object = nullptr;
-      if (iid != IID_IUnknown && iid != IID_IConnectionPoint) return E_NOINTERFACE;
-      *object = static_cast<IConnectionPoint*>(this);
-      AddRef();
-      return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return references_.AddRefCount(); }
-    ULONG STDMETHODCALLTYPE Release() override {
-      const ULONG left = references_.ReleaseCount();
-      if (left == 0) delete this;
-      return left;
-    }
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
       if (!iid) return E_POINTER;
       *iid = kSourceIid;
@@ -187,10 +158,9 @@ class WithConnectionPoint : public Base, public IConnectionPointContainer {
     }
 
    private:
-    ~SourcePoint() { container_.Release(); }
+    ~SourcePoint() override { container_.Release(); }
 
     WithConnectionPoint& container_;
-    RefCounted references_;
     ModuleLockHolder moduleLock_;
   };
 

@@ -20,25 +20,6 @@ ItemEnumerator::~ItemEnumerator() {
   for (IDispatch* item : items_) item->Release();
 }
 
-HRESULT STDMETHODCALLTYPE ItemEnumerator::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  if (iid == IID_IUnknown || iid == IID_IEnumVARIANT) {
-    *object = static_cast<IEnumVARIANT*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE ItemEnumerator::AddRef() { return references_.AddRefCount(); }
-
-ULONG STDMETHODCALLTYPE ItemEnumerator::Release() {
-  const ULONG left = references_.ReleaseCount();
-  if (left == 0) delete this;
-  return left;
-}
-
 HRESULT STDMETHODCALLTYPE ItemEnumerator::Next(ULONG count, VARIANT* values, ULONG* fetched) {
   if (!values || (count > 1 && !fetched)) return E_POINTER;
   ULONG copied = 0;

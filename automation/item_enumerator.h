@@ -8,14 +8,11 @@
 #include "platform/dispatch.h"
 #include "platform/enum_variant.h"
 
-class ItemEnumerator final : public IEnumVARIANT {
+class ItemEnumerator final : public SingleInterfaceObject<IEnumVARIANT, IID_IEnumVARIANT> {
  public:
   // The enumerator holds its own reference to every item.
   static HRESULT Create(const std::vector<IDispatch*>& items, std::size_t position, IEnumVARIANT** out);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* values, ULONG* fetched) override;
   HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
   HRESULT STDMETHODCALLTYPE Reset() override;
@@ -23,10 +20,9 @@ class ItemEnumerator final : public IEnumVARIANT {
 
  private:
   ItemEnumerator(const std::vector<IDispatch*>& items, std::size_t position);
-  ~ItemEnumerator();
+  ~ItemEnumerator() override;
 
   std::vector<IDispatch*> items_;
   std::size_t position_;
-  RefCounted references_;
   ModuleLockHolder moduleLock_;
 };

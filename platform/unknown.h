@@ -21,7 +21,7 @@ using REFCLSID = const CLSID&;
 inline bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
 
-constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 struct IUnknown {
   virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) = 0;
@@ -42,4 +42,31 @@ class RefCounted {
 
  private:
   std::atomic<ULONG> count_{0};
+};
+
+// IUnknown for an object that answers one interface, `Interface` known by
+// `kIid`, and deletes itself when its last reference goes.
+template <class Interface, const IID& kIid>
+class SingleInterfaceObject : public Interface {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (iid != IID_IUnknown && iid != kIid) return E_NOINTERFACE;
+    *object = static_cast<Interface*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return references_.AddRefCount(); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = references_.ReleaseCount();
+    if (left == 0) delete this;
+    return left;
+  }
+
+ protected:
+  virtual ~SingleInterfaceObject() = default;
+
+ private:
+  RefCounted references_;
 };

@@ -3,14 +3,11 @@
 #include "platform/class_factory.h"
 #include "server/object_map.h"
 
-class ClassFactory final : public IClassFactory, private RefCounted {
+// A class object is no instance: it does not hold the module, only LockServer does.
+class ClassFactory final : public SingleInterfaceObject<IClassFactory, IID_IClassFactory> {
  public:
   // A new class object with one reference for the caller; null when memory runs out.
   static ClassFactory* Create(const ClassEntry& entry);
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override { return AddRefCount(); }
-  ULONG STDMETHODCALLTYPE Release() override;
 
   // Aggregation is not supported: CLASS_E_NOAGGREGATION when `outer` is given.
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
@@ -19,7 +16,7 @@ class ClassFactory final : public IClassFactory, private RefCounted {
 
  private:
   explicit ClassFactory(const ClassEntry& entry) : entry_(entry) {}
-  ~ClassFactory() = default;
+  ~ClassFactory() override = default;
 
   const ClassEntry& entry_;
 };

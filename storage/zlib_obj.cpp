@@ -33,25 +33,8 @@ void TraceZipError(const char* action, const std::string& name, zip_error_t* err
   DebugTrace("ZlibObj: cannot %s %s: %s\n", action, name.c_str(), zip_error_strerror(error));
 }
 
-class ZlibObj final : public IZlibObj, private RefCounted {
+class ZlibObj final : public SingleInterfaceObject<IZlibObj, IID_IZlibObj> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IZlibObj) return E_NOINTERFACE;
-    *object = static_cast<IZlibObj*>(this);
-    AddRef();
-    return S_OK;
-  }
-
-  ULONG STDMETHODCALLTYPE AddRef() override { return AddRefCount(); }
-
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG count = ReleaseCount();
-    if (count == 0) delete this;
-    return count;
-  }
-
   HRESULT STDMETHODCALLTYPE OpenArchive(const OLECHAR* path, long readFlag, long appendMode) override {
     if (!path) return E_POINTER;
     if ((readFlag != 0 && readFlag != 1) || (appendMode != 0 && appendMode != 2)) return E_INVALIDARG;
@@ -219,7 +202,7 @@ class ZlibObj final : public IZlibObj, private RefCounted {
   }
 
  private:
-  ~ZlibObj() {
+  ~ZlibObj() override {
     if (!archive_) return;
     if (reading_) {
       Discard();
