@@ -1,9 +1,11 @@
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "platform/trace.h"
 #include "query/clause_text.h"
 #include "query/query_engine.h"
-#include "store/index_filler.h"
+#include "store/index_builder.h"
 #include "store/row_keys.h"
 
 namespace {
@@ -44,26 +46,30 @@ HRESULT tSqlQueryEngine::parseAndExecuteSortStatement() {
   // Rows are keyed by id only while System.RowNumber is a key column, so a
   // later sort on other columns must not leave the node looking rows up by id.
   contents->indexKeyMode = kIndexUnused;
-  tIndexFiller filler(index);
-  HRESULT hr = S_OK;
+  std::vector<std::pair<tString, KeyColumn>> columns;
+  ForEachKeyColumn(keyColumns, keyColumn_, [&](const char* column) {
+    columns.emplace_back(tString(column), FindKeyColumn(table_, column));
+  });
+  tIndexBuilder builder(index, static_cast<size_t>(contents->ChildCount()) * columns.size());
   contents->BeginChildren();
   while (tAtrribute* row = contents->NextChild()) {
     if (row->state == kRowDeleted) continue;
-    ForEachKeyColumn(keyColumns, keyColumn_, [&](const char* column) {
-      KeySource source = RowKey(table_, row, row->value, column, keyValue_);
+    for (const auto& [name, column] : columns) {
+      const char* key = nullptr;
+      size_t length = 0;
+      const KeySource source = RowKeyText(column, row, row->value, key, length);
       if (source == KeySource::Unknown) {
         DebugTrace("tSqlQueryEngine: Query (%s) failed, unknown column token (%s) in query\n", statement_.c_str(),
-                   column);
+                   name.c_str());
         errorFlag_ = true;
-        return;
+        continue;
       }
       if (source == KeySource::RowId) contents->indexKeyMode = kIndexByName;
-      if (FAILED(filler.Add(keyValue_.c_str(), row))) hr = E_OUTOFMEMORY;
-    });
-    if (FAILED(hr)) return hr;
+      if (FAILED(builder.Add(key, length, row))) return E_OUTOFMEMORY;
+    }
   }
-  if (FAILED(filler.Finish())) return E_OUTOFMEMORY;
-  const int longestChain = filler.LongestChain();
+  if (FAILED(builder.Finish())) return E_OUTOFMEMORY;
+  const int longestChain = builder.LongestChain();
 
   if (longestChain < kChainAlert) return S_OK;
   DebugTrace("tSqlQueryEngine::parseAndExecuteSortStatement, Opto alert: Hash table max bin size was (%d). Reconsider "

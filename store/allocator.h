@@ -39,6 +39,8 @@ class tAllocator {
   T* Get(bool& reused);
   // Keeps the object for reuse when asked and there is room; else it goes to the deleter.
   void GiveBack(T* object, bool recycle);
+  // Keeps the object for reuse if there is room; false leaves it with the caller.
+  bool KeepForReuse(T* object) { return free_.Push(object) == S_OK; }
   // Empties `list`. With `destroy` its objects are given back (recycle) or handed,
   // links and all, to the container deleter in one push.
   void GiveBackAll(tGenericContainer<T>& list, bool destroy, bool recycle);
@@ -101,7 +103,7 @@ T* tAllocator<T>::Get(bool& reused) {
 template <typename T>
 void tAllocator<T>::GiveBack(T* object, bool recycle) {
   if (!object) return;
-  if (recycle && free_.Push(object) == S_OK) return;
+  if (recycle && KeepForReuse(object)) return;
   tQueue* queue = deleterQueue();
   if (!queue || FAILED(queue->Push(object))) destroyObject(object);
 }
@@ -128,7 +130,7 @@ void tAllocator<T>::GiveBackAll(Container& list, bool destroy, bool recycle) {
 
 template <typename T>
 void tAllocator<T>::Batch::GiveBack(T* object) {
-  if (!object || pool_.free_.Push(object) == S_OK) return;
+  if (!object || pool_.KeepForReuse(object)) return;
   if (!doomed_) doomed_ = new (std::nothrow) Container(true, pool_.destroy_);
   if (!doomed_ || FAILED(doomed_->Add(object))) pool_.GiveBack(object, false);
 }

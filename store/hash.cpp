@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/trace.h"
+#include "store/cell_store.h"
 #include "store/self_probe.h"
 
 namespace {
@@ -31,12 +32,49 @@ std::uint32_t Word(const unsigned char* bytes) {
          (static_cast<std::uint32_t>(bytes[3]) << 24);
 }
 
+tCellStore& IndexNodeCells() {
+  static auto* cells = new tCellStore(sizeof(tHashNode), 4096);
+  return *cells;
+}
+
+// Nodes destroyed at once, whose cells go back to the store together.
+class DestroyedNodes {
+ public:
+  DestroyedNodes() = default;
+  DestroyedNodes(const DestroyedNodes&) = delete;
+  DestroyedNodes& operator=(const DestroyedNodes&) = delete;
+  ~DestroyedNodes() { IndexNodeCells().Give(cells_); }
+  void Add(tHashNode* node) {
+    node->~tHashNode();
+    cells_.Add(node);
+  }
+
+ private:
+  tCellStore::Chain cells_{IndexNodeCells()};
+};
+
 void GiveBackNode(tHashNode* node) {
   node->item = nullptr;
   node->next = nullptr;
   IndexNodePool().GiveBack(node, true);
 }
 }  // namespace
+
+HRESULT tHashNode::SetKey(const char* text, std::size_t length) {
+  if (length < sizeof shortKey && !key.Owned()) {
+    std::memcpy(shortKey, text, length);
+    shortKey[length] = '\0';
+    key.Borrow(shortKey);
+    return S_OK;
+  }
+  return key.Assign(text, length, kKeyGrowStep);
+}
+
+void* tHashNode::operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return size <= sizeof(tHashNode) ? IndexNodeCells().Take() : nullptr;
+}
+
+void tHashNode::operator delete(void* node) noexcept { IndexNodeCells().Give(node); }
 
 tAllocator<tHashNode>& IndexNodePool() {
   static auto* pool = new tAllocator<tHashNode>();
@@ -76,10 +114,12 @@ tHash::tHash() { IndexNodePool(); }
 
 tHash::~tHash() { Clear(); }
 
-std::uint32_t tHash::hashOf(const char* key) {
-  keyScratch_.Assign(key ? key : "", kKeyGrowStep);
+std::uint32_t tHash::hashOf(const char* key) { return key ? HashOf(key, std::strlen(key)) : HashOf("", 0); }
+
+std::uint32_t tHash::HashOf(const char* key, std::size_t length) {
+  keyScratch_.Assign(key, length, kKeyGrowStep);
   keyScratch_.UpperCase();
-  return HashKey(keyScratch_.c_str(), static_cast<std::size_t>(keyScratch_.Length()), seed_);
+  return HashKey(keyScratch_.c_str(), length, seed_);
 }
 
 HRESULT tHash::Size(int items) {
@@ -94,29 +134,23 @@ HRESULT tHash::Size(int items) {
   return S_OK;
 }
 
-std::uint32_t tHash::KeyHash(const char* key) {
-  const std::uint32_t hash = hashOf(key);
-  if (bins_) __builtin_prefetch(&bins_[binOf(hash)]);
-  return hash;
-}
-
-void tHash::ApproachChain(std::uint32_t hash) const {
-  if (bins_) __builtin_prefetch(bins_[binOf(hash)]);
-}
-
 HRESULT tHash::Insert(const char* key, tAtrribute* item, bool replace, bool matchItem, int* position) {
-  return bins_ ? InsertHashed(key, hashOf(key), item, replace, matchItem, position) : E_FAIL;
+  if (!bins_) return E_FAIL;
+  if (!key) key = "";
+  const std::size_t length = std::strlen(key);
+  return InsertHashed(key, length, HashOf(key, length), item, replace, matchItem, position);
 }
 
-HRESULT tHash::InsertHashed(const char* key, std::uint32_t hash, tAtrribute* item, bool replace, bool matchItem,
-                            int* position) {
+HRESULT tHash::InsertHashed(const char* key, std::size_t length, std::uint32_t hash, tAtrribute* item, bool replace,
+                            bool matchItem, int* position) {
   if (!bins_) return E_FAIL;
-  tHashNode** link = &bins_[binOf(hash)];
+  tHashNode** link = &bins_[BinOf(hash)];
   int chained = 0;
   for (; *link; link = &(*link)->next) {
     ++chained;
     tHashNode* node = *link;
-    if (node->keyHash == hash && node->key.Equals(key ? key : "") && (!matchItem || node->item == item)) {
+    if (node->keyHash == hash && node->key.ComparePrefix(key, static_cast<int>(length)) == 0 &&
+        node->key.c_str()[length] == '\0' && (!matchItem || node->item == item)) {
       if (!replace) return E_ABORT;
       node->item = item;
       if (position) *position = chained;
@@ -126,7 +160,7 @@ HRESULT tHash::InsertHashed(const char* key, std::uint32_t hash, tAtrribute* ite
   bool reused;
   tHashNode* node = IndexNodePool().Get(reused);
   if (!node) return E_OUTOFMEMORY;
-  if (FAILED(node->key.Assign(key ? key : "", kKeyGrowStep))) {
+  if (FAILED(node->SetKey(key, length))) {
     GiveBackNode(node);
     return E_OUTOFMEMORY;
   }
@@ -142,7 +176,7 @@ HRESULT tHash::InsertHashed(const char* key, std::uint32_t hash, tAtrribute* ite
 tAtrribute* tHash::Find(const char* key) {
   if (!bins_) return nullptr;
   const std::uint32_t hash = hashOf(key);
-  for (tHashNode* node = bins_[binOf(hash)]; node; node = node->next)
+  for (tHashNode* node = bins_[BinOf(hash)]; node; node = node->next)
     if (node->keyHash == hash && node->key.Equals(key ? key : "")) return node->item;
   return nullptr;
 }
@@ -150,7 +184,7 @@ tAtrribute* tHash::Find(const char* key) {
 HRESULT tHash::RemoveItem(const char* key, tAtrribute* item) {
   if (!bins_) return E_FAIL;
   const std::uint32_t hash = hashOf(key);
-  for (tHashNode** link = &bins_[binOf(hash)]; *link; link = &(*link)->next) {
+  for (tHashNode** link = &bins_[BinOf(hash)]; *link; link = &(*link)->next) {
     tHashNode* node = *link;
     if (node->item != item || node->keyHash != hash || !node->key.Equals(key ? key : "")) continue;
     // A walk standing on this node goes on behind it.
@@ -164,15 +198,16 @@ HRESULT tHash::RemoveItem(const char* key, tAtrribute* item) {
   return S_FALSE;
 }
 
-// The nodes that the free queue has no room for reach the deleter in one push.
+// The nodes that the free queue has no room for are destroyed at once: a node
+// holds nothing that takes long to destroy.
 void tHash::Clear() {
-  tAllocator<tHashNode>::Batch givenBack(IndexNodePool());
+  DestroyedNodes surplus;
   for (int bin = 0; bins_ && bin < binCount_; ++bin) {
     while (tHashNode* node = bins_[bin]) {
       bins_[bin] = node->next;
       node->item = nullptr;
       node->next = nullptr;
-      givenBack.GiveBack(node);
+      if (!IndexNodePool().KeepForReuse(node)) surplus.Add(node);
     }
   }
   bins_.reset();
@@ -194,7 +229,7 @@ HRESULT tHash::Begin(const char* key) {
     keyedWalk_ = true;
     if (FAILED(iterationKey_.Assign(key, kKeyGrowStep))) return E_OUTOFMEMORY;
     const std::uint32_t hash = hashOf(key);
-    iterationBin_ = binOf(hash);
+    iterationBin_ = BinOf(hash);
     for (tHashNode* node = bins_[iterationBin_]; node; node = node->next) {
       if (node->keyHash == hash && node->key.Equals(key)) {
         iterationNode_ = node;

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include "store/allocator.h"
 #include "store/tstring.h"
@@ -12,6 +13,17 @@ class tAtrribute;
 
 struct tHashNode {
   tHashNode() : self(this) {}
+  // The key may point into the node itself.
+  tHashNode(const tHashNode&) = delete;
+  tHashNode& operator=(const tHashNode&) = delete;
+  // A key shorter than the node's own room is kept there, beside the hash that
+  // a chain walk reads, instead of in a block of its own.
+  HRESULT SetKey(const char* text, std::size_t length);
+  // Nodes are made in cells of a store of their own (see tCellStore).
+  static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+  static void operator delete(void* node) noexcept;
+  static void operator delete(void* node, const std::nothrow_t&) noexcept { operator delete(node); }
+
   tString key;
   tAtrribute* item = nullptr;
   tHashNode* next = nullptr;
@@ -19,6 +31,7 @@ struct tHashNode {
   // only where they agree, since each key is one more miss of the cache.
   std::uint32_t keyHash = 0;
   tHashNode* self;  // always the node's own address; see isValidNode
+  char shortKey[16];
 };
 
 tAllocator<tHashNode>& IndexNodePool();
@@ -39,13 +52,13 @@ class tHash {
   // nodes the chain held before the new one was appended (1 for an empty bin).
   // With `matchItem` a node matches only when it holds the same item too.
   HRESULT Insert(const char* key, tAtrribute* item, bool replace, bool matchItem, int* position);
-  // The same in steps, for a caller entering many keys: KeyHash gives the hash
-  // by which a key is filed and asks for its bin ahead; ApproachChain, a little
-  // later, asks for the chain's first node; InsertHashed enters the key.
-  std::uint32_t KeyHash(const char* key);
-  void ApproachChain(std::uint32_t hash) const;
-  HRESULT InsertHashed(const char* key, std::uint32_t hash, tAtrribute* item, bool replace, bool matchItem,
-                       int* position);
+  // The same in steps, for a caller entering many keys: the hash by which a
+  // key is filed, the bin it goes to, and the entry of a key of `length` bytes
+  // (not necessarily terminated) whose hash is known.
+  std::uint32_t HashOf(const char* key, std::size_t length);
+  int BinOf(std::uint32_t hash) const { return static_cast<int>(hash & static_cast<std::uint32_t>(binCount_ - 1)); }
+  HRESULT InsertHashed(const char* key, std::size_t length, std::uint32_t hash, tAtrribute* item, bool replace,
+                       bool matchItem, int* position);
   tAtrribute* Find(const char* key);
   // S_FALSE (logged) when no node holds that key and item.
   HRESULT RemoveItem(const char* key, tAtrribute* item);
@@ -70,7 +83,6 @@ class tHash {
  private:
   // The hash of the upper-cased key (keys that differ only in case share a bin).
   std::uint32_t hashOf(const char* key);
-  int binOf(std::uint32_t hash) const { return static_cast<int>(hash & static_cast<std::uint32_t>(binCount_ - 1)); }
   void resetWalk();
 
   std::unique_ptr<tHashNode*[]> bins_;

@@ -4,15 +4,29 @@
 #include <string>
 #include <vector>
 
+KeyColumn FindKeyColumn(const tTable& table, const char* column) {
+  KeyColumn found;
+  if (FAILED(table.definition->value.FieldIndex(column, '|', false, found.position))) found.position = -1;
+  found.rowNumber = tString(column).CompareTrimmed("System.RowNumber") == 0;
+  return found;
+}
+
+KeySource RowKeyText(const KeyColumn& column, const tAtrribute* row, const tString& rowValue, const char*& key,
+                     size_t& length) {
+  if (column.position >= 0 && SUCCEEDED(rowValue.FindField(column.position, '|', key, length))) return KeySource::Field;
+  if (!column.rowNumber) return KeySource::Unknown;
+  key = row->name.c_str();
+  length = std::strlen(key);
+  return KeySource::RowId;
+}
+
 KeySource RowKey(const tTable& table, const tAtrribute* row, const tString& rowValue, const char* column,
                  tString& key) {
-  int position = 0;
-  if (SUCCEEDED(table.definition->value.FieldIndex(column, '|', false, position)) &&
-      SUCCEEDED(rowValue.GetField(position, '|', key)))
-    return KeySource::Field;
-  if (tString(column).CompareTrimmed("System.RowNumber") == 0 && SUCCEEDED(key.Assign(row->name)))
-    return KeySource::RowId;
-  return KeySource::Unknown;
+  const char* text = nullptr;
+  size_t length = 0;
+  const KeySource source = RowKeyText(FindKeyColumn(table, column), row, rowValue, text, length);
+  if (source == KeySource::Unknown || FAILED(key.Assign(text, length, 8))) return KeySource::Unknown;
+  return source;
 }
 
 void IndexRow(tTable& table, tAtrribute* row) {

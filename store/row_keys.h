@@ -11,6 +11,16 @@ enum class KeySource { Unknown, Field, RowId };
 // System.RowNumber, or the value has no field there.
 KeySource RowKey(const tTable& table, const tAtrribute* row, const tString& rowValue, const char* column, tString& key);
 
+// A key column looked up once, for reading the keys of many rows.
+struct KeyColumn {
+  int position = -1;  // in the definition; -1 when it is not there
+  bool rowNumber = false;
+};
+KeyColumn FindKeyColumn(const tTable& table, const char* column);
+// The same as RowKey, pointing at the key instead of copying it.
+KeySource RowKeyText(const KeyColumn& column, const tAtrribute* row, const tString& rowValue, const char*& key,
+                     size_t& length);
+
 // Calls visit(column) for each name of the comma-separated key-column list, as it stands.
 template <typename Visit>
 void ForEachKeyColumn(const tString& keyColumns, tString& column, Visit visit) {

@@ -15,7 +15,9 @@ namespace {
 constexpr int kFormatStartCapacity = 40;
 constexpr int kReaderStartCapacity = 25;
 
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+// The C runtime's upper-casing in the locale the program keeps ("C"): the
+// letters a to z only, whatever the platform; spelled out to stay inline.
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Output buffers of the field and token readers start small and double.
 HRESULT CopyInto(tString& out, const char* begin, size_t length) {
@@ -344,21 +346,26 @@ HRESULT tString::NextToken(char delimiter, int& position, tString& out) const {
 }
 
 HRESULT tString::GetField(int index, char delimiter, tString& out) const {
-  if (!text_ || index < 0) {
+  const char* begin = nullptr;
+  size_t length = 0;
+  if (FAILED(FindField(index, delimiter, begin, length))) {
     out.Clear();
     return E_FAIL;
   }
-  const char* begin = text_;
+  return CopyInto(out, begin, length);
+}
+
+HRESULT tString::FindField(int index, char delimiter, const char*& begin, size_t& length) const {
+  if (!text_ || index < 0) return E_FAIL;
+  begin = text_;
   for (int i = 0; i < index; ++i) {
     begin = std::strchr(begin, delimiter);
-    if (!begin) {
-      out.Clear();
-      return E_FAIL;
-    }
+    if (!begin) return E_FAIL;
     ++begin;
   }
   const char* end = std::strchr(begin, delimiter);
-  return CopyInto(out, begin, end ? static_cast<size_t>(end - begin) : std::strlen(begin));
+  length = end ? static_cast<size_t>(end - begin) : std::strlen(begin);
+  return S_OK;
 }
 
 HRESULT tString::FieldIndex(const char* name, char delimiter, bool prefix, int& index) const {

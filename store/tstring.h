@@ -76,6 +76,8 @@ class tString {
   // The text from `position` to the next delimiter; moves `position` past it.
   HRESULT NextToken(char delimiter, int& position, tString& out) const;
   HRESULT GetField(int index, char delimiter, tString& out) const;
+  // Where that field stands in the text, for a reader that need not copy it.
+  HRESULT FindField(int index, char delimiter, const char*& begin, size_t& length) const;
   HRESULT FieldIndex(const char* name, char delimiter, bool prefix, int& index) const;
 
   void Trim();

@@ -8,7 +8,7 @@
 
 #include "store/attribute.h"
 #include "store/hash.h"
-#include "store/index_filler.h"
+#include "store/index_builder.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -92,6 +92,27 @@ TEST(HashIndex, RemoveItemAndWalks) {
   EXPECT_EQ(index.ItemCount(), 3);
 }
 
+// Nodes keep short keys inside themselves and long ones outside; a node given
+// back and handed out again may change from one to the other.
+TEST(HashIndex, KeysOfAnyLengthSurviveTheReuseOfNodes) {
+  std::vector<tAtrribute> rows(200);
+  auto key = [](int i, bool longKeys) {
+    return longKeys ? "a key far longer than a node's own room, number " + std::to_string(i) : "k" + std::to_string(i);
+  };
+  tHash index;
+  for (bool longKeys : {false, true, false, true}) {
+    ASSERT_EQ(index.Size(64), S_OK);
+    for (int i = 0; i < 200; ++i)
+      ASSERT_EQ(index.Insert(key(i, longKeys ^ (i % 3 == 0)).c_str(), &rows[i], true, true, nullptr), S_OK);
+    for (int i = 0; i < 200; ++i) {
+      std::string upper = key(i, longKeys ^ (i % 3 == 0));
+      std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+      ASSERT_EQ(index.Find(upper.c_str()), &rows[i]) << upper;
+    }
+    index.Clear();
+  }
+}
+
 // A walk that meets a node whose self field no longer names it stops there.
 TEST(HashIndex, AWalkStopsAtANodeThatFailsItsProbe) {
   tHash index;
@@ -109,37 +130,45 @@ TEST(HashIndex, AWalkStopsAtANodeThatFailsItsProbe) {
   second->self = second;
 }
 
-// The filler enters keys some time after it is given them: the index must end
-// up exactly as with one Insert per key, in the same order, with the same
-// longest chain, however the keys repeat, differ in case or share a row.
-TEST(HashIndex, AFilledIndexEqualsOneBuiltKeyByKey) {
+// The builder enters keys in another order than it is given them: the index
+// must end up exactly as with one Insert per key, in the same order, with the
+// same longest chain, however the keys repeat, differ in case or share a row.
+TEST(HashIndex, ABuiltIndexEqualsOneFilledKeyByKey) {
   std::vector<tAtrribute> rows(300);
   std::vector<std::pair<std::string, tAtrribute*>> entries;
   for (int i = 0; i < 300; ++i) {
     entries.emplace_back("key" + std::to_string(i % 37), &rows[i]);
     entries.emplace_back(i % 2 ? "Key" + std::to_string(i % 37) : "other" + std::to_string(i), &rows[i]);
+    if (i % 5 == 0) entries.emplace_back("a key longer than a node's room " + std::to_string(i % 7), &rows[i]);
   }
-  tHash byInsert, filled;
+  tHash byInsert, built;
   ASSERT_EQ(byInsert.Size(16), S_OK);
-  ASSERT_EQ(filled.Size(16), S_OK);
+  ASSERT_EQ(built.Size(16), S_OK);
   int longest = 0;
   for (const auto& [key, row] : entries) {
     int position = 0;
     ASSERT_EQ(byInsert.Insert(key.c_str(), row, true, true, &position), S_OK);
     longest = std::max(longest, position);
   }
-  tIndexFiller filler(filled);
-  for (const auto& [key, row] : entries) ASSERT_EQ(filler.Add(key.c_str(), row), S_OK);
-  ASSERT_EQ(filler.Finish(), S_OK);
+  // The builder is handed keys as they stand in rows: fields of a longer text.
+  std::string fields;
+  for (const auto& entry : entries) fields += entry.first + "|";
+  tIndexBuilder builder(built, 0);
+  std::size_t start = 0;
+  for (const auto& [key, row] : entries) {
+    ASSERT_EQ(builder.Add(fields.data() + start, key.size(), row), S_OK);
+    start += key.size() + 1;
+  }
+  ASSERT_EQ(builder.Finish(), S_OK);
 
-  EXPECT_EQ(filler.LongestChain(), longest);
-  EXPECT_EQ(filled.ItemCount(), byInsert.ItemCount());
+  EXPECT_EQ(builder.LongestChain(), longest);
+  EXPECT_EQ(built.ItemCount(), byInsert.ItemCount());
   ASSERT_EQ(byInsert.Begin(nullptr), S_OK);
-  ASSERT_EQ(filled.Begin(nullptr), S_OK);
+  ASSERT_EQ(built.Begin(nullptr), S_OK);
   for (;;) {
     tHashNode *expected = nullptr, *actual = nullptr;
     tAtrribute* expectedRow = byInsert.Next(false, &expected);
-    ASSERT_EQ(filled.Next(false, &actual), expectedRow);
+    ASSERT_EQ(built.Next(false, &actual), expectedRow);
     if (!expectedRow) break;
     EXPECT_STREQ(actual->key.c_str(), expected->key.c_str());
   }

@@ -2,7 +2,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -10,6 +14,7 @@
 #include "storage/config_source.h"
 #include "store/allocator.h"
 #include "store/attribute.h"
+#include "store/cell_store.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -241,4 +246,48 @@ TEST(PoolTree, ClosingAConfigurationHandsTheTreeToTheDeleter) {
   ASSERT_EQ(parent.RemoveChildren(kRowAny, true, false), S_OK);
   EXPECT_EQ(parent.ChildCount(), 0);
   EXPECT_TRUE(Reaches([&] { return pool.DestroyedContainerCount(); }, containers + 1));
+}
+
+// Cells are whole cache lines, never handed out twice at once, and handed out
+// again once given back, singly or together.
+TEST(PoolCellStore, CellsAreAlignedDistinctAndReused) {
+  tCellStore store(40, 16);
+  std::set<void*> taken;
+  for (int i = 0; i < 40; ++i) {  // three blocks
+    void* cell = store.Take();
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(cell) % 64, 0u);
+    EXPECT_TRUE(taken.insert(cell).second);
+  }
+  tCellStore::Chain chain(store);
+  for (void* cell : taken) chain.Add(cell);
+  store.Give(chain);
+  std::set<void*> again;
+  for (int i = 0; i < 40; ++i) again.insert(store.Take());
+  EXPECT_EQ(again, taken);
+  store.Give(*taken.begin());
+  EXPECT_EQ(store.Take(), *taken.begin());
+}
+
+TEST(PoolCellStore, ThreadsTakingAndGivingAtOnceNeverShareACell) {
+  tCellStore store(64, 256);
+  auto work = [&store](unsigned char mark, bool& clean) {
+    std::vector<unsigned char*> mine;
+    for (int round = 0; round < 200; ++round) {
+      for (int i = 0; i < 50; ++i) {
+        mine.push_back(static_cast<unsigned char*>(store.Take()));
+        std::memset(mine.back(), mark, 64);
+      }
+      for (unsigned char* cell : mine)
+        for (int byte = 0; byte < 64; ++byte) clean = clean && cell[byte] == mark;
+      for (unsigned char* cell : mine) store.Give(cell);
+      mine.clear();
+    }
+  };
+  bool cleanHere = true, cleanThere = true;
+  std::thread other(work, 0xAA, std::ref(cleanThere));
+  work(0x55, cleanHere);
+  other.join();
+  EXPECT_TRUE(cleanHere);
+  EXPECT_TRUE(cleanThere);
 }
