@@ -1,5 +1,6 @@
 // Writing the tree back: plain text, or the member "VEXA/pfConfig" of an archive.
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -17,55 +18,88 @@ constexpr const wchar_t* kConfigMember = L"VEXA/pfConfig";
 constexpr const wchar_t* kArchiveFolders[] = {L"VEXA", L"VEXA/COM/", L"VEXA/MISC/", L"VEXA/USER/"};
 constexpr const char* kIndentation = "   ";
 
-// Where the lines go, one whole line at a time: the indentation, then `a`,
-// then, when given, a space and `b`; false once a line could not be written.
-// Every line ends with carriage return and line feed, the file format's line end.
+// One line of the file in its parts: the indentation, then `a`, then, when
+// given, a space and `b`. Every line ends with carriage return and line feed,
+// the file format's line end.
+struct Line {
+  struct Part {
+    const char* text;
+    size_t size;
+  };
+  Line(const std::string& indentation, const char* a, const char* b) {
+    add(indentation.data(), indentation.size());
+    add(a, std::strlen(a));
+    if (b) {
+      add(" ", 1);
+      add(b, std::strlen(b));
+    }
+    add("\r\n", 2);
+  }
+  const Part* begin() const { return parts; }
+  const Part* end() const { return parts + count; }
+
+  Part parts[5];
+  size_t count = 0;
+  size_t size = 0;
+
+ private:
+  void add(const char* text, size_t partSize) {
+    parts[count++] = {text, partSize};
+    size += partSize;
+  }
+};
+
+// Where the lines go, one whole line at a time; false once a line could not be written.
 class TextSink {
  public:
   virtual ~TextSink() = default;
-  virtual bool PutLine(const std::string& indentation, const char* a, const char* b) = 0;
+  virtual bool PutLine(const Line& line) = 0;
 };
-
-// Appends one whole line to `out`; false when memory runs out.
-bool AppendLine(std::string& out, const std::string& indentation, const char* a, const char* b) {
-  try {
-    out.append(indentation).append(a);
-    if (b) out.append(1, ' ').append(b);
-    out.append("\r\n", 2);
-    return true;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-}
 
 // Lines gathered into a piece of a size that stays in the cache, and written
 // piece by piece: the whole text is never built, nor its memory touched.
 class PieceSink final : public TextSink {
  public:
-  explicit PieceSink(const ContentWriter& write) : write_(write) { piece_.reserve(kPieceBytes + 4096); }
-  bool PutLine(const std::string& indentation, const char* a, const char* b) override {
-    return AppendLine(piece_, indentation, a, b) && (piece_.size() < kPieceBytes || Flush());
+  explicit PieceSink(const ContentWriter& write) : write_(write), piece_(new char[kPieceBytes]) {}
+  bool PutLine(const Line& line) override {
+    if (used_ + line.size > kPieceBytes && !Flush()) return false;
+    if (line.size > kPieceBytes) {
+      for (const Line::Part& part : line)
+        if (!write_(part.text, part.size)) return false;
+      return true;
+    }
+    for (const Line::Part& part : line) {
+      std::memcpy(piece_.get() + used_, part.text, part.size);
+      used_ += part.size;
+    }
+    return true;
   }
   bool Flush() {
-    const bool written = piece_.empty() || write_(piece_.data(), piece_.size());
-    piece_.clear();
+    const bool written = used_ == 0 || write_(piece_.get(), used_);
+    used_ = 0;
     return written;
   }
 
  private:
   static constexpr size_t kPieceBytes = 256 * 1024;
   const ContentWriter& write_;
-  std::string piece_;
+  std::unique_ptr<char[]> piece_;
+  size_t used_ = 0;
 };
 
 // One Zputs per line, the line put together first.
 class ArchiveSink final : public TextSink {
  public:
   explicit ArchiveSink(IZlibObj* archive) : archive_(archive) {}
-  bool PutLine(const std::string& indentation, const char* a, const char* b) override {
-    line_.clear();
+  bool PutLine(const Line& line) override {
+    try {
+      line_.clear();
+      for (const Line::Part& part : line) line_.append(part.text, part.size);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
     long written = 0;
-    return AppendLine(line_, indentation, a, b) && archive_->Zputs(line_.c_str(), &written) == S_OK;
+    return archive_->Zputs(line_.c_str(), &written) == S_OK;
   }
 
  private:
@@ -85,11 +119,11 @@ bool WriteNode(tAtrribute* root, TextSink& sink) {
   };
   auto enter = [&](tAtrribute* node) {
     const std::string& own = indentation(open.size());
-    if (!sink.PutLine(own, node->name.c_str(), node->value.c_str())) return false;
+    if (!sink.PutLine(Line(own, node->name.c_str(), node->value.c_str()))) return false;
     if (node->ChildCount() == 0) return true;
     open.push_back(node);
     node->BeginChildren();
-    return sink.PutLine(own, "{", nullptr);
+    return sink.PutLine(Line(own, "{", nullptr));
   };
   if (!enter(root)) return false;
   while (!open.empty()) {
@@ -99,7 +133,7 @@ bool WriteNode(tAtrribute* root, TextSink& sink) {
       continue;
     }
     open.pop_back();
-    if (!sink.PutLine(indentation(open.size()), "}", nullptr)) return false;
+    if (!sink.PutLine(Line(indentation(open.size()), "}", nullptr))) return false;
   }
   return true;
 }
