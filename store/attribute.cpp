@@ -6,6 +6,9 @@
 
 namespace {
 constexpr int kNameGrowStep = 8;
+// How far ahead of a walk of children their nodes and texts are asked for.
+constexpr int kTextAhead = 6;
+constexpr int kNodeAhead = 12;
 
 // Unlinks every child of `node` into `pending`; they become the caller's to destroy.
 void TakeChildren(tAtrribute* node, std::vector<tAtrribute*>& pending) {
@@ -169,9 +172,13 @@ HRESULT tAtrribute::BeginChildren(bool useIndex, const char* key) {
 tAtrribute* tAtrribute::NextChild(bool useIndex) {
   if (!useIndex) {
     tAtrribute* child = children ? children->Next() : nullptr;
-    // The next child's text is asked for while the caller reads this one: the
-    // rows of a large table lie far apart in memory.
-    if (const tAtrribute* following = child ? children->Peek() : nullptr) __builtin_prefetch(following->value.Text());
+    // The rows of a large table lie far apart in memory, and a walk reads little
+    // of each: it asks for the row twelve places ahead, and for the text of the
+    // row six places ahead, whose node has arrived by then.
+    if (child) {
+      if (const tAtrribute* soon = children->Peek(kTextAhead)) __builtin_prefetch(soon->value.Text());
+      if (const tAtrribute* later = children->Peek(kNodeAhead)) __builtin_prefetch(later);
+    }
     return child;
   }
   tAtrribute* child = index ? index->Next(false) : nullptr;

@@ -32,8 +32,13 @@ class tGenericContainer {
 
   void Begin() { cursor_ = count_ > 0 ? head_ : nullptr; }
   T* Next();
-  // The object that Next gives next, without moving the cursor.
-  T* Peek() const { return cursor_ ? cursor_->object : nullptr; }
+  // The object that Next gives next, or `distance` places after it, without
+  // moving the cursor; null past the last object.
+  T* Peek(int distance = 0) const {
+    const Link* link = cursor_;
+    for (; link && link->object && distance > 0; --distance) link = link == last_ ? nullptr : link->next;
+    return link ? link->object : nullptr;
+  }
   T* ObjectAt(int index) const;
   // The first object for which match(object) is true, without moving the cursor.
   template <typename Match>

@@ -124,6 +124,27 @@ TEST(PoolContainer, RemovedLinksAreReusedInOrder) {
   EXPECT_EQ(list.LinkCount(), 3);
 }
 
+// Spare links behind the last object keep their former objects until reused:
+// a look ahead of the walk must stop at the last object all the same.
+TEST(PoolContainer, PeekSeesAheadOfTheWalkUpToTheLastObject) {
+  std::string a = "a", b = "b", c = "c", d = "d", x = "x", y = "y";
+  tGenericContainer<std::string> list;
+  for (std::string* text : {&a, &b, &c, &d}) list.Add(text);
+  list.Clear(false);
+  list.Add(&x);
+  list.Add(&y);
+  list.Begin();
+  EXPECT_EQ(list.Peek(), &x);
+  EXPECT_EQ(list.Peek(1), &y);
+  EXPECT_EQ(list.Peek(2), nullptr);
+  EXPECT_EQ(list.Peek(3), nullptr);
+  list.Next();
+  EXPECT_EQ(list.Peek(), &y);
+  EXPECT_EQ(list.Peek(1), nullptr);
+  list.Next();
+  EXPECT_EQ(list.Peek(), nullptr);
+}
+
 TEST(PoolContainer, RemoveIfUnlinksInOnePassAndOwningListsDelete) {
   std::vector<std::string> items{"a", "b", "c", "d", "e"};
   tGenericContainer<std::string> list;
