@@ -175,9 +175,11 @@ tAtrribute* tAtrribute::NextChild(bool useIndex) {
     // The rows of a large table lie far apart in memory, and a walk reads little
     // of each: it asks for the row twelve places ahead, and for the text of the
     // row six places ahead, whose node has arrived by then.
-    if (child) {
-      if (const tAtrribute* soon = children->Peek(kTextAhead)) __builtin_prefetch(soon->value.Text());
-      if (const tAtrribute* later = children->Peek(kNodeAhead)) __builtin_prefetch(later);
+    if (!child) return nullptr;
+    tGenericContainer<tAtrribute>::LookAhead ahead(*children);
+    if (const tAtrribute* soon = ahead.Skip(kTextAhead)) {
+      __builtin_prefetch(soon->value.Text());
+      if (const tAtrribute* later = ahead.Skip(kNodeAhead - kTextAhead)) __builtin_prefetch(later);
     }
     return child;
   }

@@ -9,6 +9,8 @@
 
 template <typename T>
 class tGenericContainer {
+  struct Link;
+
  public:
   using Deleter = void (*)(T*);
 
@@ -32,13 +34,22 @@ class tGenericContainer {
 
   void Begin() { cursor_ = count_ > 0 ? head_ : nullptr; }
   T* Next();
-  // The object that Next gives next, or `distance` places after it, without
-  // moving the cursor; null past the last object.
-  T* Peek(int distance = 0) const {
-    const Link* link = cursor_;
-    for (; link && link->object && distance > 0; --distance) link = link == last_ ? nullptr : link->next;
-    return link ? link->object : nullptr;
-  }
+  // The object that Next gives next, without moving the cursor.
+  T* Peek() const { return cursor_ ? cursor_->object : nullptr; }
+  // A look ahead of the walk that leaves the cursor where it is: Skip(n) moves
+  // it on by n objects and gives the object it then stands on, null past the last.
+  class LookAhead {
+   public:
+    explicit LookAhead(const tGenericContainer& list) : list_(list), link_(list.cursor_) {}
+    T* Skip(int count) {
+      for (; link_ && link_->object && count > 0; --count) link_ = link_ == list_.last_ ? nullptr : link_->next;
+      return link_ ? link_->object : nullptr;
+    }
+
+   private:
+    const tGenericContainer& list_;
+    const Link* link_;
+  };
   T* ObjectAt(int index) const;
   // The first object for which match(object) is true, without moving the cursor.
   template <typename Match>

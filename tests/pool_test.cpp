@@ -126,7 +126,7 @@ TEST(PoolContainer, RemovedLinksAreReusedInOrder) {
 
 // Spare links behind the last object keep their former objects until reused:
 // a look ahead of the walk must stop at the last object all the same.
-TEST(PoolContainer, PeekSeesAheadOfTheWalkUpToTheLastObject) {
+TEST(PoolContainer, ALookAheadSeesWhatTheWalkWillGiveUpToTheLastObject) {
   std::string a = "a", b = "b", c = "c", d = "d", x = "x", y = "y";
   tGenericContainer<std::string> list;
   for (std::string* text : {&a, &b, &c, &d}) list.Add(text);
@@ -134,15 +134,14 @@ TEST(PoolContainer, PeekSeesAheadOfTheWalkUpToTheLastObject) {
   list.Add(&x);
   list.Add(&y);
   list.Begin();
-  EXPECT_EQ(list.Peek(), &x);
-  EXPECT_EQ(list.Peek(1), &y);
-  EXPECT_EQ(list.Peek(2), nullptr);
-  EXPECT_EQ(list.Peek(3), nullptr);
-  list.Next();
-  EXPECT_EQ(list.Peek(), &y);
-  EXPECT_EQ(list.Peek(1), nullptr);
-  list.Next();
-  EXPECT_EQ(list.Peek(), nullptr);
+  tGenericContainer<std::string>::LookAhead ahead(list);
+  EXPECT_EQ(ahead.Skip(0), &x);
+  EXPECT_EQ(ahead.Skip(1), &y);
+  EXPECT_EQ(ahead.Skip(1), nullptr);
+  EXPECT_EQ(ahead.Skip(1), nullptr);
+  EXPECT_EQ(tGenericContainer<std::string>::LookAhead(list).Skip(3), nullptr);
+  EXPECT_EQ(list.Next(), &x);  // the walk has not moved
+  EXPECT_EQ(tGenericContainer<std::string>::LookAhead(list).Skip(1), nullptr);
 }
 
 TEST(PoolContainer, RemoveIfUnlinksInOnePassAndOwningListsDelete) {
