@@ -40,7 +40,7 @@ HRESULT tIndexBuilder::Finish() {
   for (const Entry& entry : entries_) ++binStart[index_.BinOf(entry.hash) + 1];
   for (std::size_t bin = 1; bin < binStart.size(); ++bin) binStart[bin] += binStart[bin - 1];
   for (const Entry& entry : entries_) byBin[binStart[index_.BinOf(entry.hash)]++] = entry;
-  entries_.clear();
+  std::vector<Entry>().swap(entries_);  // gone before the nodes are made
 
   for (const Entry& entry : byBin) {
     int position = 0;
