@@ -344,18 +344,10 @@ bool tSqlEquationEngine::compareText(const ComparisonTerm& term, const char* fie
 // The field at `position` of the row, not copied; a row with fewer fields gives
 // an empty field.
 const char* tSqlEquationEngine::rowField(int position, size_t& length) const {
-  const char* begin = row_ ? row_ : "";
-  for (int i = 0; i < position; ++i) {
-    begin = std::strchr(begin, '|');
-    if (!begin) {
-      length = 0;
-      return "";
-    }
-    ++begin;
-  }
-  const char* end = std::strchr(begin, '|');
-  length = end ? static_cast<size_t>(end - begin) : std::strlen(begin);
-  return begin;
+  const char* begin = nullptr;
+  if (SUCCEEDED(FindFieldInText(row_ ? row_ : "", position, '|', begin, length))) return begin;
+  length = 0;
+  return "";
 }
 
 // One left-to-right pass over the digits, "&&", "||" and brackets of the working

@@ -355,9 +355,9 @@ HRESULT tString::GetField(int index, char delimiter, tString& out) const {
   return CopyInto(out, begin, length);
 }
 
-HRESULT tString::FindField(int index, char delimiter, const char*& begin, size_t& length) const {
-  if (!text_ || index < 0) return E_FAIL;
-  begin = text_;
+HRESULT FindFieldInText(const char* text, int index, char delimiter, const char*& begin, size_t& length) {
+  if (index < 0) return E_FAIL;
+  begin = text;
   for (int i = 0; i < index; ++i) {
     begin = std::strchr(begin, delimiter);
     if (!begin) return E_FAIL;

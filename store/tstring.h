@@ -5,6 +5,10 @@
 
 #include "platform/hresult.h"
 
+// Where field `index` of `text` stands, the fields separated by `delimiter`;
+// E_FAIL when the text has fewer fields.
+HRESULT FindFieldInText(const char* text, int index, char delimiter, const char*& begin, size_t& length);
+
 class tString {
  public:
   static constexpr int kNone = -1;  // "not found" position
@@ -77,7 +81,9 @@ class tString {
   HRESULT NextToken(char delimiter, int& position, tString& out) const;
   HRESULT GetField(int index, char delimiter, tString& out) const;
   // Where that field stands in the text, for a reader that need not copy it.
-  HRESULT FindField(int index, char delimiter, const char*& begin, size_t& length) const;
+  HRESULT FindField(int index, char delimiter, const char*& begin, size_t& length) const {
+    return text_ ? FindFieldInText(text_, index, delimiter, begin, length) : E_FAIL;
+  }
   HRESULT FieldIndex(const char* name, char delimiter, bool prefix, int& index) const;
 
   void Trim();
