@@ -127,7 +127,10 @@ HRESULT tSqlQueryEngine::ApplySetClause() {
     HRESULT hr = assignCell(position, length);
     if (FAILED(hr)) return hr;
   }
-  if (FAILED(currentRow_->previousValue.Assign(currentRow_->value))) return E_OUTOFMEMORY;
+  // A cell holding "|" became several: the row keeps the table's width all the same.
+  if (FAILED(ForceRowWidth(editedValue_, table_.ColumnCount())) ||
+      FAILED(currentRow_->previousValue.Assign(currentRow_->value)))
+    return E_OUTOFMEMORY;
   std::swap(currentRow_->value, editedValue_);
   currentRow_->state = kRowEdited;
   table_.table->state = kTableModified;

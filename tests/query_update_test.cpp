@@ -7,12 +7,17 @@ std::string LogTable() {
 }
 }  // namespace
 
-TEST(QueryUpdate, WholeRowInsertForcesTheWidth) {
+// A "|" inside an assigned cell makes two cells, and the width is forced after
+// it as after a whole row: the fields behind the table's last column go.
+TEST(QueryUpdate, EveryWrittenRowTakesTheTablesWidth) {
   QueryFixture db(LogTable());
   ASSERT_EQ(db.Run("update LogBehavior set * = a|b"), S_OK);
   ASSERT_EQ(db.Run("update LogBehavior set * = c|d|e|f|g"), S_OK);
-  EXPECT_EQ(db.Select("select System.RowState,* from LogBehavior where System.RowState = New"),
-            (Rows{"New|a|b||", "New|c|d|e|f"}));
+  ASSERT_EQ(db.Run("update LogBehavior set Show = 'p|q' where LogName = 'EventLog'"), S_OK);
+  ASSERT_EQ(db.Run("update LogBehavior set Show = 'r|s|t' where LogName = 'None'"), S_OK);
+  EXPECT_EQ(db.Select("select System.RowState,* from LogBehavior"),
+            (Rows{"Unchanged|TestPointLog|Yes|Yes|", "Edited|EventLog|p|q|No", "Unchanged|testpointlog|No|No|x",
+                  "New|a|b||", "New|c|d|e|f", "New||r|s|t"}));
 }
 
 TEST(QueryUpdate, AssignmentInsertFillsNamedCells) {
