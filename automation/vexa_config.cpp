@@ -1,6 +1,7 @@
 #include "automation/vexa_config.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
 #include <type_traits>
 
@@ -9,9 +10,12 @@
 #include "platform/native_path.h"
 #include "platform/safearray.h"
 #include "platform/text_conversion.h"
+#include "platform/trace_scope.h"
 #include "schema/upgrade_statements.h"
 #include "schema/version_names.h"
 #include "schema/version_template.h"
+#include "storage/conflict_copy.h"
+#include "storage/leftover_saves.h"
 #include "storage/line_reader.h"
 #include "store/str_copy.h"
 
@@ -31,6 +35,12 @@ std::string PathFrom(BSTR text) { return text ? NativePath(text) : std::string()
 
 // A name as the message log shows it: narrow, with '?' for what 1252 cannot write.
 std::string Shown(const std::string& path) { return NarrowFromUtf8(path); }
+
+// What a failure's traces say of its cause, to follow the message: ": cause", or empty.
+std::string CauseOf(const TraceScope& traces) {
+  const std::string cause = TracedCause(traces.Traces());
+  return cause.empty() ? "" : ": " + cause;
+}
 
 // The three optional booleans default to true.
 constexpr DispatchMember kVexaConfigMembers[] = {
@@ -77,9 +87,12 @@ HRESULT STDMETHODCALLTYPE VexaConfig::Open(BSTR pathAndName, VARIANT_BOOL create
 HRESULT VexaConfig::OpenPath(const std::string& path, bool createBackupFile) {
   if (opened_) Close(VARIANT_TRUE);
   path_ = path;
+  // Taken before the load: a change made meanwhile is then seen at the next save.
+  stamped_ = ReadFileStamp(path_, stamp_);
+  TraceScope traces;
   tAtrribute* root = source_.LoadAttributesFromFile(path_.c_str());
   if (!root) {
-    log_.Write("Open: Unable to load VEXA configuration file: ( %s )", Shown(path_).c_str());
+    log_.Write("Open: Unable to load VEXA configuration file: ( %s )%s", Shown(path_).c_str(), CauseOf(traces).c_str());
     path_.clear();
     return E_FAIL;
   }
@@ -97,10 +110,11 @@ HRESULT VexaConfig::OpenPath(const std::string& path, bool createBackupFile) {
   if (createBackupFile) {
     // Replaced as a save replaces a file, so that a good backup is never
     // traded for a cut-off one.
-    const std::string backup = path_ + ".Backup";
-    std::string content;
-    if (!ReadFileContent(path_, content) || !ReplaceFileContent(backup, content))
-      log_.Write("Open: Failed to make a backup of the configuration file: ( %s )", Shown(backup).c_str());
+    const std::string backup = path_ + kBackupSuffix;
+    TraceScope copyTraces;
+    if (!CopyFileContent(path_, backup))
+      log_.Write("Open: Failed to make a backup of the configuration file: ( %s )%s", Shown(backup).c_str(),
+                 CauseOf(copyTraces).c_str());
   }
   root_ = root;
   opened_ = true;
@@ -128,11 +142,30 @@ HRESULT STDMETHODCALLTYPE VexaConfig::Save() {
     return S_OK;
   }
   if (HRESULT hr = engine_.Commit(); FAILED(hr)) return hr;
+  KeepChangedFile();
+  TraceScope traces;
   if (HRESULT hr = source_.SaveToFile(path_.c_str()); FAILED(hr)) {
-    log_.Write("Save: Failded to save to configuration file: ( %s )", Shown(path_).c_str());
+    log_.Write("Save: Failded to save to configuration file: ( %s )%s", Shown(path_).c_str(), CauseOf(traces).c_str());
     return hr;
   }
+  stamped_ = ReadFileStamp(path_, stamp_);
   return S_OK;
+}
+
+// The save writes this object's tables over the file: when another program
+// changed the file since this object loaded or saved it, that version is kept
+// beside it first.
+void VexaConfig::KeepChangedFile() {
+  FileStamp now;
+  if (!stamped_ || !ReadFileStamp(path_, now) || now == stamp_) return;
+  TraceScope traces;
+  const std::string copy = KeepConflictCopy(path_);
+  if (copy.empty())
+    log_.Write("Save: Configuration file changed on disk since it was loaded, and no copy of it could be kept: ( %s )%s",
+               Shown(path_).c_str(), CauseOf(traces).c_str());
+  else
+    log_.Write("Save: Configuration file changed on disk since it was loaded; that version is kept as ( %s )",
+               Shown(copy).c_str());
 }
 
 // The configuration source keeps its tree after a close, so that statements
@@ -159,8 +192,9 @@ HRESULT STDMETHODCALLTYPE VexaConfig::Create(BSTR pathAndName, VARIANT_BOOL open
     log_.Write("Create: Unknown Version Number: ( %d )", static_cast<int>(version_));
     return E_FAIL;
   }
+  TraceScope traces;
   if (FAILED(WriteTemplate(path))) {
-    log_.Write("Create: Could not open configuration file: ( %s )", Shown(path).c_str());
+    log_.Write("Create: Could not open configuration file: ( %s )%s", Shown(path).c_str(), CauseOf(traces).c_str());
     return E_FAIL;
   }
   if (HRESULT hr = OpenPath(path, false); hr != S_OK) return hr;
@@ -170,16 +204,19 @@ HRESULT STDMETHODCALLTYPE VexaConfig::Create(BSTR pathAndName, VARIANT_BOOL open
   return S_OK;
 }
 
-// Always plain text, whatever the name; lines end as in every configuration file.
+// Always plain text, whatever the name; lines end as in every configuration
+// file. Written as a save writes, so that a file is made whole or not at all.
 HRESULT VexaConfig::WriteTemplate(const std::string& path) {
-  std::FILE* file = OpenNativeFile(path, "wb");
-  if (!file) return E_FAIL;
-  for (char c : VersionTemplate(version_)) {
-    if (c == '\n') std::fputc('\r', file);
-    std::fputc(c, file);
+  std::string text;
+  try {
+    for (char c : VersionTemplate(version_)) {
+      if (c == '\n') text += '\r';
+      text += c;
+    }
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
   }
-  std::fclose(file);
-  return S_OK;
+  return ReplaceFileContent(path, text) ? S_OK : E_FAIL;
 }
 
 HRESULT STDMETHODCALLTYPE VexaConfig::get_VersionFromFile(BSTR fileName, BSTR* version) {

@@ -10,6 +10,7 @@
 #include "automation/message_log.h"
 #include "automation/parameter_sets.h"
 #include "platform/bstr.h"
+#include "platform/file_stamp.h"
 #include "platform/support_error_info.h"
 #include "platform/variant.h"
 #include "query/query_engine.h"
@@ -90,6 +91,7 @@ class VexaConfig final : public WithConnectionPoint<DispatchObject<IVexaConfig>,
   HRESULT OpenPath(const std::string& path, bool createBackupFile);
   HRESULT SelectActiveParameterSet();
   HRESULT WriteTemplate(const std::string& path);
+  void KeepChangedFile();
   template <class Collection, class Interface>
   HRESULT LoadCollection(Interface** out);
 
@@ -98,6 +100,9 @@ class VexaConfig final : public WithConnectionPoint<DispatchObject<IVexaConfig>,
   tAtrribute* root_ = nullptr;
   // Native (UTF-8), so that any name the caller gives reaches the file.
   std::string path_;
+  // The file as this object last loaded or saved it.
+  FileStamp stamp_;
+  bool stamped_ = false;
   tString versionName_;
   tString activeParameterSet_;
   bool opened_ = false;

@@ -9,3 +9,15 @@ std::string CalendarTime(std::time_t moment) {
 #endif
   return text;
 }
+
+std::string CompactLocalTime(std::time_t moment) {
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &moment);
+#else
+  localtime_r(&moment, &local);
+#endif
+  char text[32] = "";
+  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+  return text;
+}

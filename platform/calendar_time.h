@@ -5,3 +5,6 @@
 #include <string>
 
 std::string CalendarTime(std::time_t moment);
+
+// A moment in local time as "YYYYMMDD-HHMMSS", for names of files.
+std::string CompactLocalTime(std::time_t moment);

@@ -1,7 +1,19 @@
 // The parts of saving a file's content that every port shares.
 #include "platform/file_replace.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 #include <new>
+
+#include "platform/native_file.h"
+#include "platform/trace.h"
+
+namespace {
+// Large enough that a copy runs at the disk's speed, small enough to go unnoticed in memory.
+constexpr size_t kCopyPieceBytes = 1 << 20;
+}  // namespace
 
 bool ReplaceFileContent(const std::string& path, const std::string& content) {
   return ReplaceFileContent(path, [&content](const ContentWriter& write) { return write(content.data(), content.size()); });
@@ -17,4 +29,23 @@ bool ContentInMemory(const ContentProducer& produce, std::string& content) {
   } catch (const std::bad_alloc&) {
     return false;
   }
+}
+
+bool CopyFileContent(const std::string& source, const std::string& destination) {
+  std::FILE* file = OpenNativeFile(source, "rb");
+  std::unique_ptr<char[]> piece(new (std::nothrow) char[kCopyPieceBytes]);
+  if (!file || !piece) {
+    DebugTrace("CopyFileContent: cannot read %s: %s\n", source.c_str(), std::strerror(file ? ENOMEM : errno));
+    if (file) std::fclose(file);
+    return false;
+  }
+  const bool copied = ReplaceFileContent(destination, [&](const ContentWriter& write) {
+    for (size_t n; (n = std::fread(piece.get(), 1, kCopyPieceBytes, file)) > 0;)
+      if (!write(piece.get(), n)) return false;
+    if (!std::ferror(file)) return true;
+    DebugTrace("CopyFileContent: cannot read %s\n", source.c_str());
+    return false;
+  });
+  std::fclose(file);
+  return copied;
 }

@@ -9,7 +9,8 @@
 // cannot be written, or its owner cannot be given to a new file), the old
 // content is first copied aside (beside the target when the folder allows,
 // else kept in memory), then the file is overwritten in place and synced; if
-// that write fails the old content is written back.
+// that write fails the old content is written back. A failure leaves a trace
+// that names its cause.
 #pragma once
 #include <cstddef>
 #include <functional>
@@ -43,6 +44,21 @@ bool IsReadOnlyFile(const std::string& path);
 
 // The whole content of a file; false when it cannot be read.
 bool ReadFileContent(const std::string& path, std::string& content);
+
+// Replaces the content of `destination` with that of `source` as any save
+// replaces a file, reading the source piece by piece, so that a copy of any
+// size needs only a few megabytes.
+bool CopyFileContent(const std::string& source, const std::string& destination);
+
+// Copies `source` to a file that is made anew at `destination` and synced; a
+// file already there is never touched (`nameTaken` then tells). On failure
+// nothing is left at `destination`.
+bool CopyToNewFile(const std::string& source, const std::string& destination, bool& nameTaken);
+
+// Removes a temporary file that a save left beside its target, unless a save
+// still in progress holds it: every save holds its temporary files locked from
+// their creation until they are renamed or removed. True once removed.
+bool RemoveAbandonedSaveFile(const std::string& path);
 
 // The suffix of the temporary files of a save, before the six random characters.
 inline constexpr const char* kSavingSuffix = ".saving-";

@@ -2,6 +2,7 @@
 
 #include "platform/debug_output.h"
 #include "platform/text_conversion.h"
+#include "platform/trace_scope.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -24,6 +25,7 @@ TraceSink& Sink() {
 
 void Emit(const std::string& text) {
   WriteDebugOutput(text);
+  KeepInTraceScopes(text);
   std::lock_guard<std::mutex> lock(SinkMutex());
   if (Sink()) Sink()(text);
 }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <system_error>
 
 #include "platform/file_replace.h"
@@ -51,9 +52,9 @@ void RemoveLeftoverSaves(const std::string& path) {
     if (!entry->is_regular_file(error) || entry->is_symlink(error)) continue;
     const std::string candidate = entry->path().filename().string();
     const bool leftover = IsRandomTail(candidate, name + kSavingSuffix) ||
-                          (archive && candidate != name + ".Backup" && IsRandomTail(candidate, name + ".") &&
+                          IsRandomTail(candidate, name + kBackupSuffix + kSavingSuffix) ||
+                          (archive && candidate != name + kBackupSuffix && IsRandomTail(candidate, name + ".") &&
                            IsUnfinishedArchive(entry->path()));
-    std::error_code ignored;
-    if (leftover) fs::remove(entry->path(), ignored);
+    if (leftover) RemoveAbandonedSaveFile(entry->path().u8string());
   }
 }

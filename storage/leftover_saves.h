@@ -3,8 +3,12 @@
 #include <string>
 
 // Removes, beside the file at `path` (a native path, links followed), the
-// temporary files of earlier saves that never finished: "FILE.saving-XXXXXX",
-// and for an archive the archive library's "FILE.XXXXXX" when it is empty or an
-// archive without its closing directory (a finished archive, such as a copy
-// the user made under such a name, stays).
+// temporary files of earlier saves and backup copies that never finished:
+// "FILE.saving-XXXXXX", "FILE.Backup.saving-XXXXXX", and for an archive the
+// archive library's "FILE.XXXXXX" when it is empty or an archive without its
+// closing directory (a finished archive, such as a copy the user made under
+// such a name, stays). A file that a save in progress holds stays too.
 void RemoveLeftoverSaves(const std::string& path);
+
+// The backup copy of a file is the file's name followed by this.
+inline constexpr const char* kBackupSuffix = ".Backup";

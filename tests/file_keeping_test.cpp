@@ -2,7 +2,10 @@
 // mode and owner stay, leftovers of killed saves go, and files made in the
 // temporary folder never follow what another user planted there.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -93,9 +96,14 @@ TEST_P(SaveKeeps, ModeAndOwner) {
   EXPECT_TRUE(HoldsTheChange(Target()));
 }
 
-TEST_P(SaveKeeps, NothingOfKilledSavesButWhatTheUserMade) {
+// What a save in progress holds stays: a second process saving the same file.
+TEST_P(SaveKeeps, NothingOfKilledSavesButWhatTheUserMadeOrASaveHolds) {
   const std::string archive = ReadTextFile(Target());
   WriteTextFile(Target() + ".saving-Ab3dE9", "half a save");
+  WriteTextFile(Target() + ".Backup.saving-Cd4eF0", "half a backup copy");
+  WriteTextFile(Target() + ".saving-Held01", "a save in progress");
+  const int held = open((Target() + ".saving-Held01").c_str(), O_RDONLY);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
   WriteTextFile(Target() + ".Backup", archive);
   WriteTextFile(Target() + ".backup", archive);  // a finished file the user named so
   WriteTextFile(Target() + ".saving-notes.txt", "the user's");
@@ -104,10 +112,34 @@ TEST_P(SaveKeeps, NothingOfKilledSavesButWhatTheUserMade) {
     WriteTextFile(Target() + ".Z9y8X7", "");
   }
   ChangeThrough(Target());
+  close(held);
   std::set<std::string> left;
   for (const auto& entry : fs::directory_iterator(dir.Path("real"))) left.insert(entry.path().filename().string());
   const std::string name = "config" + Extension();
-  EXPECT_EQ(left, (std::set<std::string>{name, name + ".Backup", name + ".backup", name + ".saving-notes.txt"}));
+  EXPECT_EQ(left, (std::set<std::string>{name, name + ".Backup", name + ".backup", name + ".saving-notes.txt",
+                                         name + ".saving-Held01"}));
+}
+
+// Each save's clean-up passes over the other's temporary file, so every save
+// of two processes that save the same file at once succeeds.
+TEST_P(SaveKeeps, TwoProcessesSavingAtOnceBothSucceed) {
+  constexpr int kSaves = 150;
+  auto saveOften = [&] {
+    int failed = 0;
+    for (int i = 0; i < kSaves; ++i) {
+      tConfigSource source;
+      failed += !source.LoadAttributesFromFile(Target().c_str()) || source.SaveToFile(Target().c_str()) != S_OK;
+    }
+    return failed;
+  };
+  const pid_t child = fork();
+  if (child == 0) _exit(saveOften());
+  const int failedHere = saveOften();
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(failedHere, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << WEXITSTATUS(status) << " saves failed in the child";
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path("real")), fs::directory_iterator()), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(PlainAndArchive, SaveKeeps, ::testing::Values(".cfg", ".zip"),

@@ -1,9 +1,9 @@
 // A save that cannot be completed because the disk is full must fail with the
-// configuration object's message and leave the previous file exactly as it
-// was, also where a read-only folder makes the save write the file in place.
-// Each save runs in a child process that has the fault: an unprivileged user
-// for the read-only folder (root writes anywhere), a file size limit for the
-// full disk.
+// configuration object's message and its cause and leave the previous file
+// exactly as it was, also where a read-only folder makes the save write the
+// file in place; a create on a full disk leaves no file at all. Each runs in a
+// child process that has the fault: an unprivileged user for the read-only
+// folder (root writes anywhere), a file size limit for the full disk.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -54,39 +54,59 @@ class SaveFault : public ::testing::TestWithParam<const char*> {
   std::string Target() const { return Folder() + "/config" + Extension(); }
   std::string Log() const { return dir.Path("messages.log"); }
 
-  // Opens the file, changes a table and saves, in a child with the fault; the
-  // child's verdict comes back as its exit code.
-  int SaveWith(Fault fault) {
+  // Runs `body` with a configuration object that logs to Log(), in a child with
+  // the fault; the child's verdict comes back as its exit code.
+  template <class Body>
+  int InChildWith(Fault fault, Body body) {
     const pid_t child = fork();
-    if (child == 0) _exit(SaveInChild(fault));
+    if (child == 0) _exit(WithFault(fault) ? body(NewConfig()) : kCannotDropPrivileges);
     int status = 0;
     waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  int SaveInChild(Fault fault) {
+  bool WithFault(Fault fault) {
     if (fault == Fault::ReadOnlyFolder || fault == Fault::ReadOnlyFolderAndFullDisk) {
       chmod(Folder().c_str(), 0555);
-      if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) return kCannotDropPrivileges;
+      if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) return false;
     }
     if (fault == Fault::FullDisk || fault == Fault::ReadOnlyFolderAndFullDisk) {
       signal(SIGXFSZ, SIG_IGN);
       const rlimit limit{1024, 1024};
       setrlimit(RLIMIT_FSIZE, &limit);
     }
+    return true;
+  }
+
+  VexaConfig* NewConfig() {
     VexaConfig* config = VexaConfig::CreateInstance();
     config->OpenMessageLog(Bstr(Log()), VARIANT_FALSE);
-    if (FAILED(config->Open(Bstr(Target()), VARIANT_FALSE))) return kSaveSucceeded;
-    VARIANT results;
-    VariantInit(&results);
-    config->Query(Bstr("update EventMarkerLog set * = Flight|Loads|pilot|12:00:01|first|"), &results);
-    return FAILED(config->Save()) ? kSaveFailed : kSaveSucceeded;
+    return config;
+  }
+
+  // Opens the file, changes a table and saves.
+  int SaveWith(Fault fault) {
+    return InChildWith(fault, [&](VexaConfig* config) {
+      if (FAILED(config->Open(Bstr(Target()), VARIANT_FALSE))) return kSaveSucceeded;
+      VARIANT results;
+      VariantInit(&results);
+      config->Query(Bstr("update EventMarkerLog set * = Flight|Loads|pilot|12:00:01|first|"), &results);
+      return FAILED(config->Save()) ? kSaveFailed : kSaveSucceeded;
+    });
+  }
+
+  // The log line names the cause, as the file size limit gives it.
+  void ExpectLogged(const std::string& message) {
+    const std::string log = ReadTextFile(Log());
+    const size_t line = log.find(message);
+    ASSERT_NE(line, std::string::npos) << log;
+    EXPECT_NE(log.find(": cannot write ", line), std::string::npos) << log;
+    EXPECT_NE(log.find(": File too large\n", line), std::string::npos) << log;
   }
 
   void ExpectPreviousFileKept(const std::string& previous) {
     EXPECT_EQ(ReadTextFile(Target()), previous);
-    EXPECT_NE(ReadTextFile(Log()).find("Save: Failded to save to configuration file: ( " + Target() + " )"),
-              std::string::npos);
+    ExpectLogged("Save: Failded to save to configuration file: ( " + Target() + " )");
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(Folder())) files += entry.is_regular_file();
     EXPECT_EQ(files, 1) << "a temporary file was left beside the target";
@@ -143,22 +163,20 @@ TEST_P(SaveFault, FullDiskKeepsAGoodBackup) {
   ASSERT_EQ(engine.Commit(), S_OK);
   ASSERT_EQ(source.SaveToFile(nullptr), S_OK);
 
-  const pid_t child = fork();
-  if (child == 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{1024, 1024};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    VexaConfig* config = VexaConfig::CreateInstance();
-    config->OpenMessageLog(Bstr(Log()), VARIANT_FALSE);
-    _exit(config->Open(Bstr(Target()), VARIANT_TRUE) == S_OK ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(InChildWith(Fault::FullDisk,
+                        [&](VexaConfig* config) { return config->Open(Bstr(Target()), VARIANT_TRUE) == S_OK ? 0 : 1; }),
+            0);
   EXPECT_EQ(ReadTextFile(backup), good);
-  EXPECT_NE(ReadTextFile(Log()).find("Open: Failed to make a backup of the configuration file: ( " + backup + " )"),
-            std::string::npos);
+  ExpectLogged("Open: Failed to make a backup of the configuration file: ( " + backup + " )");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder()), std::filesystem::directory_iterator()), 2);
+}
+
+// The template is written whole to a temporary file and renamed, or not at all.
+TEST_P(SaveFault, FullDiskCreatesNoFile) {
+  std::filesystem::remove(Target());
+  EXPECT_EQ(InChildWith(Fault::FullDisk, [&](VexaConfig* config) { return config->Create(Bstr(Target()), VARIANT_FALSE) == E_FAIL ? 0 : 1; }), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(Folder()));
+  ExpectLogged("Create: Could not open configuration file: ( " + Target() + " )");
 }
 
 INSTANTIATE_TEST_SUITE_P(PlainAndArchive, SaveFault, ::testing::Values(".cfg", ".zip"),

@@ -17,10 +17,11 @@ struct Outcome {
 
 class Tool : public ::testing::Test {
  protected:
-  // Runs vexacfg with the arguments (already quoted for the shell), optionally fed `input`.
-  Outcome Run(const std::string& arguments, const std::string& input = "") {
+  // Runs vexacfg with the arguments (already quoted for the shell), optionally
+  // fed `input`, after the shell commands of `setup`.
+  Outcome Run(const std::string& arguments, const std::string& input = "", const std::string& setup = "") {
     WriteTextFile(dir.Path("stdin"), input);
-    const std::string command = std::string(VEXACFG_PATH) + " " + arguments + " <" + dir.Path("stdin") + " >" +
+    const std::string command = setup + VEXACFG_PATH + " " + arguments + " <" + dir.Path("stdin") + " >" +
                                 dir.Path("stdout") + " 2>" + dir.Path("stderr");
     const int status = std::system(command.c_str());
     return {WEXITSTATUS(status), ReadTextFile(dir.Path("stdout")), ReadTextFile(dir.Path("stderr"))};

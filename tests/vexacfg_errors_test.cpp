@@ -1,11 +1,23 @@
 // Each cause that a failed load or statement names on the tool's error line.
 #include <unistd.h>
 
+#include "storage/config_source.h"
 #include "tests/tool_fixture.h"
 
 namespace {
 const std::string kUnable = "vexacfg: E_FAIL (0x80004005): Open: Unable to load VEXA configuration file: ( ";
+
+// Overwrites a field of the member's entry, in its local header and in the
+// central directory, at the offsets of the field in each.
+void PatchEntry(std::string& archive, const std::string& member, size_t local, size_t central, const std::string& bytes) {
+  const auto patch = [&](const std::string& signature, size_t offset, size_t nameOffset) {
+    for (size_t at = archive.find(signature); at != std::string::npos; at = archive.find(signature, at + 1))
+      if (archive.compare(at + nameOffset, member.size(), member) == 0) archive.replace(at + offset, bytes.size(), bytes);
+  };
+  patch(std::string("PK\x03\x04", 4), local, 30);
+  patch(std::string("PK\x01\x02", 4), central, 46);
 }
+}  // namespace
 
 TEST_F(Tool, AFailedLoadNamesTheFileAndTheCause) {
   auto loadError = [&](const std::string& name) { return Run("tables " + Quoted(name)).err; };
@@ -26,6 +38,20 @@ TEST_F(Tool, AFailedLoadNamesTheFileAndTheCause) {
   EXPECT_EQ(loadError("other.zip"), expected("other.zip", "an archive without \"VEXA/pfConfig\""));
   WriteTextFile(dir.Path("fake.zip"), "Root VersionFivePointZero\n");
   EXPECT_EQ(loadError("fake.zip"), expected("fake.zip", "not a readable zip archive (not a zip archive)"));
+  // A member that is there but cannot be read: its compression method (LZMA), its checksum.
+  ColorsFile("good.cfg", {});
+  tConfigSource source;
+  ASSERT_NE(source.LoadAttributesFromFile(dir.Path("good.cfg").c_str()), nullptr);
+  ASSERT_EQ(source.SaveToFile(dir.Path("good.zip").c_str()), S_OK);
+  std::string lzma = ReadTextFile(dir.Path("good.zip"));
+  std::string crc = lzma;
+  PatchEntry(lzma, "VEXA/pfConfig", 8, 10, std::string("\x0e\x00", 2));
+  WriteTextFile(dir.Path("lzma.zip"), lzma);
+  EXPECT_EQ(loadError("lzma.zip"),
+            expected("lzma.zip", "cannot open member VEXA/pfConfig: Compression method not supported"));
+  PatchEntry(crc, "VEXA/pfConfig", 14, 16, "CRC!");
+  WriteTextFile(dir.Path("crc.zip"), crc);
+  EXPECT_EQ(loadError("crc.zip"), expected("crc.zip", "member VEXA/pfConfig is damaged"));
 
   WriteTextFile(dir.Path("bare.cfg"), "Root VersionFivePointZero\n{\n}\n");
   const Outcome bare = Run("tables " + Quoted("bare.cfg"));
@@ -53,4 +79,37 @@ TEST_F(Tool, AFailedStatementNamesTheCause) {
   EXPECT_EQ(statementError("frobnicate Colors"),
             "vexacfg: E_INVALIDARG (0x80070057): frobnicate Colors: unknown statement 'frobnicate' (select, update, "
             "delete, create, drop or sort)\n");
+}
+
+// A full disk: made here with a file size limit, which the shell passes on.
+TEST_F(Tool, AFullDiskIsNamedAsTheCause) {
+  std::filesystem::create_directory(dir.Path("tmp"));
+  const auto onFullDisk = [&](const std::string& arguments) {
+    return Run(arguments, "", "trap '' XFSZ; ulimit -f 8; TMPDIR=" + Quoted("tmp") + " ");
+  };
+  const Outcome created = onFullDisk("create " + Quoted("new.cfg"));
+  EXPECT_EQ(created.exitCode, 1);
+  EXPECT_EQ(created.err, "vexacfg: E_FAIL (0x80004005): Create: Could not open configuration file: ( " +
+                             dir.Path("new.cfg") + " ): cannot write " + dir.Path("new.cfg") + ": File too large\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("new.cfg")));
+
+  // The backup copy that a save makes is not asked for: the save goes on without it.
+  const std::string file = ColorsFile("big.cfg", std::vector<std::string>(200, "1|a long name for a colour"));
+  std::filesystem::remove(dir.Path("big.cfg.Backup"));
+  const Outcome saved = onFullDisk("query " + file + " \"update Colors set * = 2|b\" --save");
+  EXPECT_EQ(saved.err, "vexacfg: warning: no backup copy " + dir.Path("big.cfg.Backup") + ": cannot write " +
+                           dir.Path("big.cfg.Backup") + ": File too large\nvexacfg: E_FAIL (0x80004005): Save: Failded "
+                           "to save to configuration file: ( " + dir.Path("big.cfg") + " ): cannot write " +
+                           dir.Path("big.cfg") + ": File too large\n");
+  EXPECT_EQ(saved.exitCode, 1);
+
+  // A file of the archive that cannot be extracted gives no row and a warning.
+  WriteArchive(dir.Path("misc.zip"), {{"VEXA/pfConfig", ReadTextFile(dir.Path("big.cfg"))},
+                                      {"VEXA/MISC/chart.txt", std::string(20000, 'c')}});
+  const std::string select = "select FullFileName from zBall where name = 'chart.txt'";
+  const Outcome extracted = onFullDisk("query " + Quoted("misc.zip") + " \"" + select + "\"");
+  EXPECT_EQ(extracted.exitCode, 0);
+  EXPECT_EQ(extracted.out, "");
+  EXPECT_EQ(extracted.err, "vexacfg: warning: " + select + ": cannot write " + dir.Path("tmp/chart.txt") +
+                               ": File too large\n");
 }

@@ -1,3 +1,7 @@
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "tests/tool_fixture.h"
 
 TEST_F(Tool, CreateThenInspect) {
@@ -134,6 +138,33 @@ TEST_F(Tool, WarnsAboutAFileThatEndsInsideABlock) {
   EXPECT_EQ(cut.out, "VersionFivePointZero\n");
   EXPECT_EQ(cut.err, "vexacfg: warning: Open: Configuration file ends inside a block, it may be cut off: ( " +
                          dir.Path("w.cfg") + " )\n");
+}
+
+// Two writers of one file: the shell's save writes its tables, and keeps the
+// version that another process saved meanwhile beside the file, once.
+TEST_F(Tool, ASaveKeepsTheFileThatChangedOnDiskSinceItWasLoaded) {
+  const std::string file = ColorsFile("two.cfg", {"1|first"});
+  const std::string out = dir.Path("shell.out");
+  const std::string command = std::string(VEXACFG_PATH) + " shell " + file + " >" + out + " 2>" + dir.Path("shell.err");
+  std::FILE* shell = popen(command.c_str(), "w");
+  ASSERT_NE(shell, nullptr);
+  std::fputs("select Color from Colors;\n", shell);
+  std::fflush(shell);
+  for (int wait = 0; wait < 1000 && ReadTextFile(out).empty(); ++wait) usleep(10000);
+  ASSERT_EQ(ReadTextFile(out), "1\n") << "the shell has loaded the file";
+  ASSERT_EQ(Run("query " + file + " \"update Colors set * = 2|other\" --save").exitCode, 0);
+  std::fputs("update Colors set * = 3|shell\n.save\n.save\n", shell);
+  EXPECT_EQ(pclose(shell), 0);
+
+  std::vector<std::string> copies;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path("")))
+    if (entry.path().filename().string().rfind("two.cfg.Conflict-", 0) == 0) copies.push_back(entry.path().string());
+  ASSERT_EQ(copies.size(), 1u);
+  EXPECT_EQ(ReadTextFile(dir.Path("shell.err")),
+            "vexacfg: warning: Save: Configuration file changed on disk since it was loaded; that version is kept as ( " +
+                copies[0] + " )\n");
+  EXPECT_EQ(Run("query '" + copies[0] + "' \"select * from Colors\"").out, "1|first\n2|other\n");
+  EXPECT_EQ(Run("query " + file + " \"select * from Colors\"").out, "1|first\n3|shell\n");
 }
 
 TEST_F(Tool, ScriptDrivesTheClassesByName) {

@@ -8,14 +8,10 @@
 #include <filesystem>
 
 #include "platform/native_file.h"
+#include "platform/trace_scope.h"
 
 namespace {
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
-
-// Timing and tuning notes, which accompany successes as well as failures.
-bool IsNote(const std::string& trace) {
-  return Contains(trace, "VexaTemplateLib::") || Contains(trace, "Opto alert") || Contains(trace, "Speed issues?");
-}
 
 std::string FirstLine(const std::string& path) {
   std::FILE* file = OpenNativeFile(path, "rb");
@@ -48,24 +44,6 @@ std::string ArchiveReason(const std::vector<std::string>& traces) {
 }
 }  // namespace
 
-std::string TracedCause(const std::vector<std::string>& traces, const std::string& statement) {
-  for (const std::string& trace : traces) {
-    if (IsNote(trace)) continue;
-    const std::string failed = "Query (" + statement + ") failed, ";
-    if (size_t at = trace.find(failed); at != std::string::npos) return trace.substr(at + failed.size());
-    std::string cause = trace;
-    if (size_t colon = cause.find(": "); colon != std::string::npos && cause.find("::") == std::string::npos)
-      cause = cause.substr(colon + 2);
-    else if (size_t comma = cause.find(", "); comma != std::string::npos && cause.find("::") < comma)
-      cause = cause.substr(comma + 2);
-    if (!statement.empty())
-      if (size_t quoted = cause.find(" (" + statement + ")"); quoted != std::string::npos)
-        cause.erase(quoted, statement.size() + 3);
-    return Lowered(cause);
-  }
-  return "";
-}
-
 std::string StatementFailureCause(const std::string& statement, HRESULT hr, const std::vector<std::string>& traces) {
   std::string cause = TracedCause(traces, statement);
   if (!cause.empty() || hr != E_INVALIDARG) return cause;
@@ -94,6 +72,9 @@ std::string LoadFailureCause(const std::string& path, const std::vector<std::str
       const std::string reason = ArchiveReason(traces);
       return "not a readable zip archive" + (reason.empty() ? "" : " (" + reason + ")");
     }
+    // A member that is there but cannot be read says why.
+    if (trace.rfind("ZlibObj: ", 0) == 0 && !Contains(trace, "cannot open archive") && !Contains(trace, ": No such file"))
+      return TracedCause({trace});
     if (Contains(trace, "failed in VexaZLibInterface OpenFile")) return "an archive without \"VEXA/pfConfig\"";
     if (Contains(trace, "failed in VexaZLibInterface Zgets")) return "\"VEXA/pfConfig\" is empty";
     if (Contains(trace, "failed in config file FGets")) return "an empty file";

@@ -9,8 +9,6 @@
 // The cause of a failed statement, for example "unknown 'From' table (T)";
 // empty when nothing tells.
 std::string StatementFailureCause(const std::string& statement, HRESULT hr, const std::vector<std::string>& traces);
-// The cause named by the first trace that reports a failure; empty when none does.
-std::string TracedCause(const std::vector<std::string>& traces, const std::string& statement = "");
 // Why the file at `path` could not be loaded: "no such file", "a folder",
 // "permission denied", an archive without its member, or a first line that is
 // not a root line.

@@ -11,12 +11,18 @@
 #include "platform/private_file.h"
 #include "platform/safearray.h"
 #include "platform/text_conversion.h"
+#include "platform/trace_scope.h"
+#include "storage/leftover_saves.h"
 #include "tools/failure_cause.h"
 #include "tools/select_columns.h"
 #include "tools/trace_recorder.h"
 
 namespace {
 BSTR NewBstr(const std::string& text) { return SysAllocString(WideFromUtf8(text).c_str()); }
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
 
 // Calls a method taking one automation string, freeing the string afterwards.
 template <typename Call>
@@ -84,6 +90,13 @@ HRESULT ToolSession::Select(const std::string& statement, Cells& names, std::vec
   TakeRows(results, rows);
   VariantClear(&results);
   if (SUCCEEDED(hr)) names = SelectColumnNames(statement, config_->Root());
+  // A file that could not be extracted from the archive gives no row, and the statement still succeeds.
+  const std::vector<std::string> traces = RecordedTraces();
+  for (const std::string& trace : traces)
+    if (SUCCEEDED(hr) && trace.rfind("tZBall::UnzipMiscToTemp", 0) == 0) {
+      std::fprintf(stderr, "vexacfg: warning: %s: %s\n", statement.c_str(), TracedCause(traces).c_str());
+      break;
+    }
   return hr;
 }
 
@@ -99,13 +112,22 @@ HRESULT ToolSession::Run(const std::string& statement, const OutputOptions& outp
 HRESULT ToolSession::Save() {
   Begin(Operation::kOther, path_);
   if (!backedUp_) {
-    // Copied whole or not at all: a good backup is never replaced by a cut-off one.
-    std::string content;
-    if (!ReadFileContent(path_, content) || !ReplaceFileContent(path_ + ".Backup", content))
-      FailWith("no backup copy " + path_ + ".Backup");
+    // Copied whole or not at all: a good backup is never replaced by a cut-off
+    // one. The save goes on without it: the user did not ask for it.
+    if (!CopyFileContent(path_, path_ + kBackupSuffix)) {
+      const std::string cause = TracedCause(RecordedTraces());
+      std::fprintf(stderr, "vexacfg: warning: no backup copy %s%s%s\n", (path_ + kBackupSuffix).c_str(),
+                   cause.empty() ? "" : ": ", cause.c_str());
+      ForgetTraces();
+    }
     backedUp_ = true;
   }
-  return config_->Save();
+  const HRESULT hr = config_->Save();
+  // What a successful save logs (the copy it kept of a file changed on disk) is a warning.
+  if (SUCCEEDED(hr))
+    if (const std::string warning = NewMessages(); !warning.empty())
+      std::fprintf(stderr, "vexacfg: warning: %s\n", warning.c_str());
+  return hr;
 }
 
 std::string ToolSession::NewMessages() {
@@ -126,16 +148,21 @@ int ToolSession::Fail(HRESULT hr, const std::string& context) {
   const std::vector<std::string> traces = RecordedTraces();
   std::string cause;
   if (operation_ == Operation::kOpen) {
-    if (messages.empty() && LacksParameterDefaultsState(traces))
+    if (messages.empty() && LacksParameterDefaultsState(traces)) {
       messages = "Open: ( " + subject_ + " ) has no ParameterDefaultsState table, which Open cannot repair";
-    else if (messages.rfind("Open: Unable to load", 0) == 0)
+    } else if (messages.rfind("Open: Unable to load", 0) == 0) {
+      // The tool names the cause in its own words, in place of the traced one that the log line ends with.
+      if (const std::string traced = TracedCause(traces); !traced.empty() && EndsWith(messages, ": " + traced))
+        messages.resize(messages.size() - traced.size() - 2);
       cause = LoadFailureCause(subject_, traces);
+    }
   } else if (operation_ == Operation::kRun) {
     cause = StatementFailureCause(subject_, hr, traces);
   } else {
     cause = TracedCause(traces);
   }
   if (messages.empty()) messages = context.empty() && operation_ == Operation::kRun ? subject_ : context;
+  if (!cause.empty() && EndsWith(messages, ": " + cause)) cause.clear();
   return FailWith(DescribeHResult(hr) + (messages.empty() ? "" : ": " + messages) + (cause.empty() ? "" : ": " + cause));
 }
 

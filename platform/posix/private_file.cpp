@@ -4,7 +4,11 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include "platform/trace.h"
 
 namespace {
 bool WriteAll(int descriptor, const std::string& content) {
@@ -31,6 +35,7 @@ bool WriteReplacingEntry(const std::string& path, const std::string& content) {
   if (descriptor < 0) return false;
   const bool written = WriteAll(descriptor, content);
   if (close(descriptor) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    DebugTrace("WriteReplacingEntry: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
     unlink(temporary.c_str());
     return false;
   }

@@ -1,11 +1,32 @@
 #include "platform/file_replace.h"
 
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
 #include "platform/text_conversion.h"
+#include "platform/trace.h"
 #include "platform/windows/unique_name.h"
 #include "platform/windows_sdk.h"
 
 namespace {
+constexpr DWORD kCopyPieceBytes = 1 << 20;
+
 std::wstring Wide(const std::string& path) { return WideFromUtf8(path); }
+
+// Traces why a step failed (from the last error) and gives false.
+bool Failed(const char* action, const std::string& path) {
+  const DWORD error = GetLastError();
+  wchar_t* text = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                 error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string reason = text ? Utf8FromWide(text) : "error " + std::to_string(error);
+  if (text) LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) reason.pop_back();
+  DebugTrace("ReplaceFileContent: cannot %s %s: %s\n", action, path.c_str(), reason.c_str());
+  return false;
+}
 
 bool WriteAll(HANDLE file, const char* data, size_t size) {
   for (size_t done = 0; done < size;) {
@@ -20,15 +41,34 @@ bool WriteAll(HANDLE file, const char* data, size_t size) {
 bool WriteAll(HANDLE file, const std::string& content) { return WriteAll(file, content.data(), content.size()); }
 
 // A new file beside the target under an unpredictable name; INVALID_HANDLE_VALUE
-// when the folder takes no new file.
+// when the folder takes no new file. Opened without sharing, it cannot be
+// removed by anyone (the clean-up of another save included) while it is open,
+// and the open handle can rename it.
 HANDLE CreateBeside(const std::string& target, std::string& temporary) {
   for (int attempt = 0; attempt < 16; ++attempt) {
     temporary = target + kSavingSuffix + RandomNameTail();
-    const HANDLE file = CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const HANDLE file = CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
   }
   return INVALID_HANDLE_VALUE;
+}
+
+// Renames the open file over `target` in one step, before it is closed.
+bool RenameOpenFile(HANDLE file, const std::string& target) {
+  const std::wstring name = Wide(target);
+  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + (name.size() + 1) * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = TRUE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+  std::memcpy(rename->FileName, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+  return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()));
+}
+
+void DeleteOpenFile(HANDLE file) {
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 DWORD LinkCount(const std::string& path) {
@@ -44,31 +84,30 @@ DWORD LinkCount(const std::string& path) {
 enum class Outcome { Done, Failed, CannotRename };
 
 // The new content in a temporary file, on the disk, then moved over the target
-// in one step: MoveFileEx replaces an existing file, which std::rename cannot here.
+// in one step while the file is still open.
 Outcome ReplaceByMove(const std::string& target, const ContentProducer& produce) {
   std::string temporary;
   const HANDLE file = CreateBeside(target, temporary);
   if (file == INVALID_HANDLE_VALUE) return Outcome::CannotRename;
-  bool written = produce([file](const char* data, size_t size) { return WriteAll(file, data, size); }) &&
-                 FlushFileBuffers(file);
-  written = CloseHandle(file) && written;
-  if (written && MoveFileExW(Wide(temporary).c_str(), Wide(target).c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return Outcome::Done;
-  DeleteFileW(Wide(temporary).c_str());
-  return Outcome::Failed;
+  const bool written =
+      produce([&](const char* data, size_t size) { return WriteAll(file, data, size) || Failed("write", target); }) &&
+      (FlushFileBuffers(file) || Failed("sync", target)) && (RenameOpenFile(file, target) || Failed("rename over", target));
+  if (!written) DeleteOpenFile(file);
+  CloseHandle(file);
+  return written ? Outcome::Done : Outcome::Failed;
 }
 
 // Overwrites the file itself, for a file whose other hard links must stay, or
 // whose folder takes no new file; the old content is written back on failure.
 bool ReplaceInPlace(const std::string& target, const std::string& content) {
   std::string old;
-  if (!ReadFileContent(target, old)) return false;
+  if (!ReadFileContent(target, old)) return Failed("read", target);
   const HANDLE file = CreateFileW(Wide(target).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) return Failed("write", target);
   bool written = WriteAll(file, content) && SetEndOfFile(file) && FlushFileBuffers(file);
   if (!written) {
+    Failed("write", target);
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     if (WriteAll(file, old)) SetEndOfFile(file), FlushFileBuffers(file);
   }
@@ -99,9 +138,39 @@ bool ReplaceFileContent(const std::string& path, const ContentProducer& produce)
     const Outcome outcome = ReplaceByMove(path, produce);
     if (outcome != Outcome::CannotRename) return outcome == Outcome::Done;
   }
+  if (!exists) return Failed("create", path);
   std::string content;
-  return exists && ContentInMemory(produce, content) && ReplaceInPlace(path, content);
+  return ContentInMemory(produce, content) && ReplaceInPlace(path, content);
 }
+
+bool CopyToNewFile(const std::string& source, const std::string& destination, bool& nameTaken) {
+  nameTaken = false;
+  const HANDLE from = CreateFileW(Wide(source).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (from == INVALID_HANDLE_VALUE) return Failed("read", source);
+  const HANDLE to = CreateFileW(Wide(destination).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (to == INVALID_HANDLE_VALUE) {
+    nameTaken = GetLastError() == ERROR_FILE_EXISTS;
+    if (!nameTaken) Failed("create", destination);
+    CloseHandle(from);
+    return false;
+  }
+  std::unique_ptr<char[]> piece(new (std::nothrow) char[kCopyPieceBytes]);
+  bool copied = piece != nullptr;
+  DWORD count = 0;
+  while (copied && (copied = ReadFile(from, piece.get(), kCopyPieceBytes, &count, nullptr)) && count > 0)
+    copied = WriteAll(to, piece.get(), count);
+  copied = (copied && FlushFileBuffers(to)) || Failed("write", destination);
+  if (!copied) DeleteOpenFile(to);
+  CloseHandle(from);
+  CloseHandle(to);
+  return copied;
+}
+
+// A save's temporary file is open without sharing until it is renamed or
+// removed, so the removal fails while a save holds it.
+bool RemoveAbandonedSaveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()); }
 
 bool IsReadOnlyFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
