@@ -54,9 +54,11 @@ HANDLE CreateBeside(const std::string& target, std::string& temporary) {
   return INVALID_HANDLE_VALUE;
 }
 
-// Renames the open file over `target` in one step, before it is closed.
+// Renames the open file over `target`, which stands in the same folder, in one
+// step, before it is closed. A bare name renames within the file's own folder.
 bool RenameOpenFile(HANDLE file, const std::string& target) {
-  const std::wstring name = Wide(target);
+  const size_t folderEnd = target.find_last_of("/\\");
+  const std::wstring name = Wide(folderEnd == std::string::npos ? target : target.substr(folderEnd + 1));
   std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + (name.size() + 1) * sizeof(wchar_t));
   auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   rename->ReplaceIfExists = TRUE;
