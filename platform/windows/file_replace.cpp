@@ -3,7 +3,6 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "platform/text_conversion.h"
 #include "platform/trace.h"
@@ -42,8 +41,7 @@ bool WriteAll(HANDLE file, const std::string& content) { return WriteAll(file, c
 
 // A new file beside the target under an unpredictable name; INVALID_HANDLE_VALUE
 // when the folder takes no new file. Opened without sharing, it cannot be
-// removed by anyone (the clean-up of another save included) while it is open,
-// and the open handle can rename it.
+// removed by anyone (the clean-up of another save included) while it is open.
 HANDLE CreateBeside(const std::string& target, std::string& temporary) {
   for (int attempt = 0; attempt < 16; ++attempt) {
     temporary = target + kSavingSuffix + RandomNameTail();
@@ -52,20 +50,6 @@ HANDLE CreateBeside(const std::string& target, std::string& temporary) {
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
   }
   return INVALID_HANDLE_VALUE;
-}
-
-// Renames the open file over `target`, which stands in the same folder, in one
-// step, before it is closed. A bare name renames within the file's own folder.
-bool RenameOpenFile(HANDLE file, const std::string& target) {
-  const size_t folderEnd = target.find_last_of("/\\");
-  const std::wstring name = Wide(folderEnd == std::string::npos ? target : target.substr(folderEnd + 1));
-  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + (name.size() + 1) * sizeof(wchar_t));
-  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  rename->ReplaceIfExists = TRUE;
-  rename->RootDirectory = nullptr;
-  rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
-  std::memcpy(rename->FileName, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
-  return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()));
 }
 
 void DeleteOpenFile(HANDLE file) {
@@ -86,17 +70,23 @@ DWORD LinkCount(const std::string& path) {
 enum class Outcome { Done, Failed, CannotRename };
 
 // The new content in a temporary file, on the disk, then moved over the target
-// in one step while the file is still open.
+// in one step: MoveFileEx replaces an existing file, which std::rename cannot
+// here. The file is held until its content is on the disk.
 Outcome ReplaceByMove(const std::string& target, const ContentProducer& produce) {
   std::string temporary;
   const HANDLE file = CreateBeside(target, temporary);
   if (file == INVALID_HANDLE_VALUE) return Outcome::CannotRename;
   const bool written =
       produce([&](const char* data, size_t size) { return WriteAll(file, data, size) || Failed("write", target); }) &&
-      (FlushFileBuffers(file) || Failed("sync", target)) && (RenameOpenFile(file, target) || Failed("rename over", target));
+      (FlushFileBuffers(file) || Failed("sync", target));
   if (!written) DeleteOpenFile(file);
   CloseHandle(file);
-  return written ? Outcome::Done : Outcome::Failed;
+  if (!written) return Outcome::Failed;
+  if (MoveFileExW(Wide(temporary).c_str(), Wide(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return Outcome::Done;
+  Failed("rename over", target);
+  DeleteFileW(Wide(temporary).c_str());
+  return Outcome::Failed;
 }
 
 // Overwrites the file itself, for a file whose other hard links must stay, or
