@@ -112,8 +112,9 @@ TEST_F(Tool, ShellKeepsHistoryAndCompletesNames) {
     Terminal terminal(dir.Path("h.cfg"), dir.Path(""));
     ASSERT_TRUE(terminal.WaitFor(dir.Path("h.cfg") + ", VersionFivePointZero, 86 tables.")) << terminal.Output();
     ASSERT_TRUE(terminal.WaitForPrompt());
-    // Completed to "select ParameterDefaults from ParameterDefaultsState ".
-    terminal.Type("select ParameterDefaults from ParameterDefaultsS\t;\r");
+    // Completed to "select ParameterDefaults from ParameterDefaultsState ": a
+    // statement keyword at the start of the line, then a table name.
+    terminal.Type("sel\tParameterDefaults from ParameterDefaultsS\t;\r");
     ASSERT_TRUE(terminal.WaitFor("ParameterSet1")) << terminal.Output();
     ASSERT_TRUE(terminal.WaitForPrompt());
     // Statements may span lines until ";".

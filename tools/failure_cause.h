@@ -9,7 +9,9 @@
 // The cause of a failed statement, for example "unknown 'From' table (T)";
 // empty when nothing tells.
 std::string StatementFailureCause(const std::string& statement, HRESULT hr, const std::vector<std::string>& traces);
-// The cause named by the first trace that reports a failure; empty when none does.
+// The cause named by the first trace that reports a failure; empty when none
+// does. After a statement that succeeded, a failure the engine traced anyway
+// (an assignment to an unknown column, an order by an unknown column).
 std::string TracedCause(const std::vector<std::string>& traces, const std::string& statement = "");
 // Why the file at `path` could not be loaded: "no such file", "a folder",
 // "permission denied", an archive without its member, or a first line that is
@@ -17,3 +19,11 @@ std::string TracedCause(const std::vector<std::string>& traces, const std::strin
 std::string LoadFailureCause(const std::string& path, const std::vector<std::string>& traces);
 // True when the traces show that the file has no ParameterDefaultsState table.
 bool LacksParameterDefaultsState(const std::vector<std::string>& traces);
+
+// What failed: opening the file at `subject`, the statement `subject`, or something else.
+enum class FailedStep { kOpen, kStatement, kOther };
+// The text of an error line after its status: the message-log lines written by
+// the failing call (`messages`, or `context` when there are none) and the cause,
+// as in "Open: Unable to load VEXA configuration file: ( a.cfg ): no such file".
+std::string FailureText(FailedStep step, const std::string& subject, HRESULT hr, std::string messages,
+                        const std::vector<std::string>& traces, const std::string& context = "");

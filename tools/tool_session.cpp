@@ -1,18 +1,22 @@
 #include "tools/tool_session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "platform/file_replace.h"
+#include "platform/interrupt.h"
 #include "platform/native_file.h"
 #include "platform/native_path.h"
 #include "platform/private_file.h"
 #include "platform/safearray.h"
 #include "platform/text_conversion.h"
 #include "tools/failure_cause.h"
+#include "tools/row_changes.h"
 #include "tools/select_columns.h"
+#include "tools/statement_check.h"
 #include "tools/trace_recorder.h"
 
 namespace {
@@ -53,14 +57,14 @@ ToolSession::~ToolSession() {
   RemoveNativeFile(logPath_);
 }
 
-void ToolSession::Begin(Operation operation, const std::string& subject) {
-  operation_ = operation;
+void ToolSession::Begin(FailedStep step, const std::string& subject) {
+  step_ = step;
   subject_ = subject;
   ForgetTraces();
 }
 
 HRESULT ToolSession::Open(const std::string& path) {
-  Begin(Operation::kOpen, path);
+  Begin(FailedStep::kOpen, path);
   path_ = path;
   backedUp_ = false;
   const HRESULT hr = WithBstr(path, [&](BSTR bstr) { return config_->Open(bstr, VARIANT_FALSE); });
@@ -72,12 +76,12 @@ HRESULT ToolSession::Open(const std::string& path) {
 }
 
 HRESULT ToolSession::Create(const std::string& path) {
-  Begin(Operation::kOther, path);
+  Begin(FailedStep::kOther, path);
   return WithBstr(path, [&](BSTR bstr) { return config_->Create(bstr, VARIANT_FALSE); });
 }
 
 HRESULT ToolSession::Select(const std::string& statement, Cells& names, std::vector<Cells>& rows) {
-  Begin(Operation::kRun, statement);
+  Begin(FailedStep::kStatement, statement);
   VARIANT results;
   VariantInit(&results);
   HRESULT hr = WithBstr(statement, [&](BSTR bstr) { return config_->Query(bstr, &results); });
@@ -87,17 +91,31 @@ HRESULT ToolSession::Select(const std::string& statement, Cells& names, std::vec
   return hr;
 }
 
-HRESULT ToolSession::Run(const std::string& statement, const OutputOptions& output) {
+ToolSession::Outcome ToolSession::Run(const std::string& statement, const OutputOptions& output) {
+  if (const std::string refusal = StatementRefusal(WideFromUtf8(statement)); !refusal.empty()) {
+    FailWith(DescribeHResult(E_INVALIDARG) + ": " + statement + ": " + refusal);
+    return Outcome::kFailed;
+  }
+  const RowChanges changes(config_->Root(), output.changes ? statement : "");
   Cells names;
   std::vector<Cells> rows;
-  HRESULT hr = Select(statement, names, rows);
-  if (SUCCEEDED(hr) && IsSelect(statement)) std::fputs(FormatRows(output, names, rows).c_str(), stdout);
+  const HRESULT hr = Select(statement, names, rows);
+  if (FAILED(hr)) {
+    Fail(hr, statement);
+    return Outcome::kFailed;
+  }
+  if (IsSelect(statement)) WriteOutput(FormatRows(output, names, rows));
+  if (output.changes && !IsSelect(statement)) std::printf("%s\n", changes.Summary().c_str());
   std::fflush(stdout);
-  return hr;
+  if (const std::string cause = TracedCause(RecordedTraces(), statement); !cause.empty()) {
+    FailWith("warning: " + statement + ": " + cause);
+    return Outcome::kWarned;
+  }
+  return Outcome::kDone;
 }
 
 HRESULT ToolSession::Save() {
-  Begin(Operation::kOther, path_);
+  Begin(FailedStep::kOther, path_);
   if (!backedUp_) {
     // Copied whole or not at all: a good backup is never replaced by a cut-off one.
     std::string content;
@@ -106,6 +124,12 @@ HRESULT ToolSession::Save() {
     backedUp_ = true;
   }
   return config_->Save();
+}
+
+HRESULT ToolSession::SaveAs(const std::string& path) {
+  Begin(FailedStep::kOther, path);
+  if (HRESULT hr = config_->Engine().Commit(); FAILED(hr)) return hr;
+  return config_->Source().SaveToFile(path.c_str());
 }
 
 std::string ToolSession::NewMessages() {
@@ -122,21 +146,20 @@ std::string ToolSession::NewMessages() {
 }
 
 int ToolSession::Fail(HRESULT hr, const std::string& context) {
-  std::string messages = NewMessages();
-  const std::vector<std::string> traces = RecordedTraces();
-  std::string cause;
-  if (operation_ == Operation::kOpen) {
-    if (messages.empty() && LacksParameterDefaultsState(traces))
-      messages = "Open: ( " + subject_ + " ) has no ParameterDefaultsState table, which Open cannot repair";
-    else if (messages.rfind("Open: Unable to load", 0) == 0)
-      cause = LoadFailureCause(subject_, traces);
-  } else if (operation_ == Operation::kRun) {
-    cause = StatementFailureCause(subject_, hr, traces);
-  } else {
-    cause = TracedCause(traces);
+  const std::string text = FailureText(step_, subject_, hr, NewMessages(), RecordedTraces(), context);
+  return FailWith(DescribeHResult(hr) + (text.empty() ? "" : ": " + text));
+}
+
+void WriteOutput(const std::string& text) {
+  constexpr size_t kPiece = 4096;
+  for (size_t at = 0; at < text.size(); at += kPiece) {
+    if (InterruptWatch::Interrupted()) {
+      std::fputs("^C\n", stdout);
+      break;
+    }
+    std::fwrite(text.data() + at, 1, std::min(kPiece, text.size() - at), stdout);
   }
-  if (messages.empty()) messages = context.empty() && operation_ == Operation::kRun ? subject_ : context;
-  return FailWith(DescribeHResult(hr) + (messages.empty() ? "" : ": " + messages) + (cause.empty() ? "" : ": " + cause));
+  std::fflush(stdout);
 }
 
 int FailWith(const std::string& text, int exitCode) {

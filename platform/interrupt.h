@@ -1,0 +1,15 @@
+// Ctrl-C while the shell prints: caught, so that the output stops and the shell
+// returns to its prompt instead of ending.
+#pragma once
+
+class InterruptWatch {
+ public:
+  // Catches Ctrl-C until the watch ends; the default handling comes back then.
+  InterruptWatch();
+  ~InterruptWatch();
+  InterruptWatch(const InterruptWatch&) = delete;
+  InterruptWatch& operator=(const InterruptWatch&) = delete;
+
+  // Ctrl-C came since the watch began (always false without a watch).
+  static bool Interrupted();
+};
