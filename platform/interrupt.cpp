@@ -19,4 +19,6 @@ InterruptWatch::InterruptWatch() {
 
 InterruptWatch::~InterruptWatch() { std::signal(SIGINT, SIG_DFL); }
 
+void InterruptWatch::Reset() { interrupted = 0; }
+
 bool InterruptWatch::Interrupted() { return interrupted != 0; }

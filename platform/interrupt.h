@@ -10,6 +10,8 @@ class InterruptWatch {
   InterruptWatch(const InterruptWatch&) = delete;
   InterruptWatch& operator=(const InterruptWatch&) = delete;
 
-  // Ctrl-C came since the watch began (always false without a watch).
+  // Forgets a Ctrl-C that came before, at the start of each statement.
+  void Reset();
+  // Ctrl-C came since the watch began or was reset (always false without a watch).
   static bool Interrupted();
 };

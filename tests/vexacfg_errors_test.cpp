@@ -50,6 +50,8 @@ TEST_F(Tool, AFailedStatementNamesTheCause) {
   EXPECT_EQ(statementError("delete * from Nowhere"), prefix + "delete * from Nowhere: unknown table (Nowhere)\n");
   EXPECT_EQ(statementError("update Colors Color = 1"),
             prefix + "update Colors Color = 1: illegal update statement, missing 'set' clause\n");
+  EXPECT_EQ(statementError("update Nowhere set * = 1 where 0"),
+            prefix + "update Nowhere set * = 1 where 0: unknown table (Nowhere)\n");
   EXPECT_EQ(statementError("frobnicate Colors"),
             "vexacfg: E_INVALIDARG (0x80070057): frobnicate Colors: unknown statement 'frobnicate' (select, update, "
             "delete, create, drop or sort)\n");

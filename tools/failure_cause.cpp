@@ -89,7 +89,15 @@ std::string StatementFailureCause(const std::string& statement, HRESULT hr, cons
   if (keyword == "create") return "expected create table NAME (COLUMN TYPE, ...)";
   if (keyword == "drop") return "expected drop table NAME";
   if (keyword == "sort") return "expected sort table NAME on COLUMN[,COLUMN...]";
-  if (keyword.rfind("updat", 0) == 0) return "expected update TABLE set COLUMN = VALUE, ... [where ...]";
+  if (keyword.rfind("updat", 0) == 0) {
+    // With its "=", the statement is well formed and only its table can be missing.
+    const size_t set = lower.find("set ");
+    if (set != std::string::npos && lower.find('=', set) != std::string::npos) {
+      const size_t table = statement.find_first_not_of(" \t", start + word.size());
+      return "unknown table (" + statement.substr(table, statement.find_first_of(" \t", table) - table) + ")";
+    }
+    return "expected update TABLE set COLUMN = VALUE, ... [where ...]";
+  }
   return "";
 }
 

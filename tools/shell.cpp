@@ -90,6 +90,7 @@ int Shell::RunTerminal() {
               VEXA_VERSION, session_.Path().c_str(), session_.Config().VersionName().c_str(),
               TableCounts(root).size());
   StatementReader reader(StatementReader::Ending::kSemicolon);
+  InterruptWatch watch;  // Ctrl-C while a statement runs stops its rows, not the shell
   for (;;) {
     std::string line;
     switch (editor_->ReadLine(reader.Pending() ? "   ...> " : "vexacfg> ", line)) {
@@ -106,7 +107,7 @@ int Shell::RunTerminal() {
     }
     for (const std::string& item : reader.Feed(line)) {
       editor_->Remember(item[0] == '.' ? item : item + ";");  // a statement of several lines as one
-      const InterruptWatch watch;  // Ctrl-C stops the output, not the shell
+      watch.Reset();
       if (Execute(item, 0) == Flow::kQuit) return 0;
     }
   }
