@@ -78,6 +78,7 @@ class VexaConfig final : public WithConnectionPoint<DispatchObject<IVexaConfig>,
 
   // For the collections and the command-line tool.
   tSqlQueryEngine& Engine() { return engine_; }
+  tConfigSource& Source() { return source_; }
   tAtrribute* Root() const { return root_; }
   bool IsOpened() const { return opened_; }
   const tString& ActiveParameterSet() const { return activeParameterSet_; }

@@ -11,8 +11,10 @@
 #include "platform/native_file.h"
 #include "platform/native_path.h"
 #include "platform/safearray.h"
+#include "platform/text_conversion.h"
 #include "python/object_model.h"
 #include "store/table.h"
+#include "tools/statement_check.h"
 
 namespace py = pybind11;
 
@@ -79,11 +81,12 @@ class ConfigObject {
   ConfigObject& operator=(const ConfigObject&) = delete;
 
   void Open(py::handle path, bool createBackupFile) {
-    const BstrArgument file(path);
-    Call("Open", [&] { return config_->Open(file, Automation(createBackupFile)); }, Blocking::Yes);
+    const BstrArgument file(path, BstrArgument::Kind::kPath);
+    Call("Open", [&] { return config_->Open(file, Automation(createBackupFile)); }, Blocking::Yes,
+         {FailedStep::kOpen, NativePath(static_cast<BSTR>(file))});
   }
   void Create(py::handle path, bool openAfterCreate) {
-    const BstrArgument file(path);
+    const BstrArgument file(path, BstrArgument::Kind::kPath);
     Call("Create", [&] { return config_->Create(file, Automation(openAfterCreate)); }, Blocking::Yes);
   }
   void Save() {
@@ -93,7 +96,7 @@ class ConfigObject {
     Call("Close", [&] { return config_->Close(Automation(withSave)); }, Blocking::Yes);
   }
   py::str VersionFromFile(py::handle fileName) {
-    const BstrArgument file(fileName);
+    const BstrArgument file(fileName, BstrArgument::Kind::kPath);
     BSTR version = nullptr;
     Call("VersionFromFile", [&] { return config_->get_VersionFromFile(file, &version); });
     return TakeBstr(version);
@@ -107,7 +110,7 @@ class ConfigObject {
     Call("Version", [&] { return config_->put_Version(version); });
   }
   void OpenMessageLog(py::handle path, bool deleteExistingLog) {
-    const BstrArgument file(path);
+    const BstrArgument file(path, BstrArgument::Kind::kPath);
     Call("OpenMessageLog", [&] { return config_->OpenMessageLog(file, Automation(deleteExistingLog)); });
     RemovePrivateLog();
     log_.Follow(NativePath(static_cast<BSTR>(file)));
@@ -165,14 +168,28 @@ class ConfigObject {
   static VARIANT_BOOL Automation(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
   template <class Function>
-  void Call(const char* member, Function call, Blocking blocking = Blocking::No) {
+  void Call(const char* member, Function call, Blocking blocking = Blocking::No, const FailureSubject& what = {}) {
     apartment_.Check();
-    CheckedCall(member, call, blocking, &log_);
+    CheckedCall(member, call, blocking, &log_, what);
   }
 
+  // A statement with a character that narrow text cannot hold is refused: the
+  // conversion would turn it and the rest of the statement into "X". A failure
+  // that the engine only traced becomes a RuntimeWarning.
   void RunQuery(py::handle statement, Results& results) {
+    apartment_.Check();
     const BstrArgument text(statement);
-    Call("Query", [&] { return config_->Query(text, results.Out()); }, Blocking::Yes);
+    const std::string utf8 = Utf8FromWide(static_cast<BSTR>(text));
+    if (const std::string refusal = StatementRefusal(static_cast<BSTR>(text)); !refusal.empty())
+      throw StatusError(E_INVALIDARG, utf8 + ": " + refusal);
+    // After Close the engine would still answer from the closed file's tree.
+    if (!config_->IsOpened()) throw StatusError(E_FAIL, utf8 + ": no file is open");
+    const TraceCollector traces;
+    Call("Query", [&] { return config_->Query(text, results.Out()); }, Blocking::Yes,
+         {FailedStep::kStatement, utf8});
+    // A failure that the engine traced while answering with success.
+    if (const std::string cause = TracedCause(traces.Traces(), utf8); !cause.empty())
+      if (PyErr_WarnEx(PyExc_RuntimeWarning, (utf8 + ": " + cause).c_str(), 2) < 0) throw py::error_already_set();
   }
 
   void RemovePrivateLog() {

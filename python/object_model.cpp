@@ -1,6 +1,7 @@
 #include "python/object_model.h"
 
 #include <string>
+#include <vector>
 
 #include "automation/log_records.h"
 #include "automation/parameter_sets.h"
@@ -44,6 +45,23 @@ py::list Items(const Wrapped<Interface>& self) {
   return list;
 }
 
+// Item and Remove: an index outside 1 to Count (E_INVALIDARG) and a name no
+// item has (E_FAIL) raise as the built-in lookup errors do.
+template <class Call>
+void LookUp(const char* member, py::handle indexOrName, Call call) {
+  try {
+    CheckedCall(member, call);
+  } catch (const StatusError& error) {
+    const HRESULT hr = error.Status();
+    if (hr != E_INVALIDARG && hr != E_FAIL) throw;
+    const bool index = hr == E_INVALIDARG;
+    throw StatusError(hr,
+                      std::string(member) + "(" + std::string(py::repr(indexOrName)) +
+                          (index ? "): no item at that index" : "): no item of that name"),
+                      index ? StatusError::Kind::kItemIndex : StatusError::Kind::kItemName);
+  }
+}
+
 template <class Interface, class ItemInterface, auto Add, class... Names>
 py::class_<Wrapped<Interface>> BindCollection(py::module_& module, const char* name, const char* doc,
                                               Names... names) {
@@ -60,7 +78,7 @@ py::class_<Wrapped<Interface>> BindCollection(py::module_& module, const char* n
             Interface* object = self.Use();
             const VariantArgument argument(indexOrName);
             ItemInterface* item = nullptr;
-            CheckedCall("Item", [&] { return object->Item(argument.Value(), &item); });
+            LookUp("Item", indexOrName, [&] { return object->Item(argument.Value(), &item); });
             return Wrapped<ItemInterface>(item);
           },
           py::arg("IndexOrName"),
@@ -72,7 +90,7 @@ py::class_<Wrapped<Interface>> BindCollection(py::module_& module, const char* n
           [](const Collection& self, py::handle indexOrName) {
             Interface* object = self.Use();
             const VariantArgument argument(indexOrName);
-            CheckedCall("Remove", [&] { return object->Remove(argument.Value()); });
+            LookUp("Remove", indexOrName, [&] { return object->Remove(argument.Value()); });
           },
           py::arg("IndexOrName"), "Takes the item that Item would return out of the collection.")
       .def(
@@ -93,24 +111,37 @@ py::class_<Wrapped<Interface>> BindCollection(py::module_& module, const char* n
   return collection;
 }
 
+// An item class; its repr shows the properties its collection's Add takes.
 template <class Interface>
-py::class_<Wrapped<Interface>> BindItem(py::module_& module, const char* name, const char* doc) {
-  return py::class_<Wrapped<Interface>>(module, name, doc);
+py::class_<Wrapped<Interface>> BindItem(py::module_& module, const char* name, const char* doc,
+                                        std::vector<const char*> shown) {
+  py::class_<Wrapped<Interface>> item(module, name, doc);
+  item.def("__repr__", [name, shown](py::handle self) {
+    std::string text = std::string("<vexaconfig.") + name;
+    for (const char* property : shown)
+      text += std::string(" ") + property + "=" + std::string(py::repr(self.attr(property)));
+    return text + ">";
+  });
+  return item;
 }
 }  // namespace
 
 void RegisterObjectModel(py::module_& module) {
-  BindItem<IEvent>(module, "Event", "An event marker: a comment at an IRIG time.")
+  BindItem<IEvent>(module, "Event", "An event marker: a comment at an IRIG time.", {"Name", "IrigTime"})
       VEXA_EVENT_PROPERTIES(VEXA_PYTHON_PROPERTY, IEvent);
-  BindItem<IThreshold>(module, "Threshold", "A warning or alarm threshold break of a parameter.")
+  BindItem<IThreshold>(module, "Threshold", "A warning or alarm threshold break of a parameter.",
+                       {"ParameterName", "IrigTimeAtBreak", "Level"})
       VEXA_THRESHOLD_PROPERTIES(VEXA_PYTHON_PROPERTY, IThreshold);
-  BindItem<ITestpoint>(module, "Testpoint", "A logged test point with its start and stop time.")
+  BindItem<ITestpoint>(module, "Testpoint", "A logged test point with its start and stop time.",
+                       {"Testpoint", "StartTime", "StopTime"})
       VEXA_TESTPOINT_PROPERTIES(VEXA_PYTHON_PROPERTY, ITestpoint);
-  BindItem<ISelection>(module, "Selection", "A value selected from a parameter at an IRIG time.")
+  BindItem<ISelection>(module, "Selection", "A value selected from a parameter at an IRIG time.",
+                       {"Parameter", "IrigTime", "Value"})
       VEXA_SELECTION_PROPERTIES(VEXA_PYTHON_PROPERTY, ISelection);
-  BindItem<IPlannedTestPoint>(module, "PlannedTestPoint", "A planned test point.")
+  BindItem<IPlannedTestPoint>(module, "PlannedTestPoint", "A planned test point.", {"Testpoint"})
       VEXA_PLANNED_TEST_POINT_PROPERTIES(VEXA_PYTHON_PROPERTY, IPlannedTestPoint);
-  BindItem<IParameterDefault>(module, "ParameterDefault", "The stored description of one parameter.")
+  BindItem<IParameterDefault>(module, "ParameterDefault", "The stored description of one parameter.",
+                              {"Name", "DataType", "SampleRate"})
       VEXA_PARAMETER_DEFAULT_PROPERTIES(VEXA_PYTHON_PROPERTY, IParameterDefault);
 
   BindCollection<IEvents, IEvent, &IEvents::Add>(module, "Events", "The rows of EventMarkerLog.",
@@ -136,7 +167,8 @@ void RegisterObjectModel(py::module_& module) {
           },
           "The parameter set whose defaults the collection holds.");
 
-  BindItem<IParameterSet>(module, "ParameterSet", "A named group of parameter defaults.")
+  BindItem<IParameterSet>(module, "ParameterSet", "A named group of parameter defaults.",
+                          {"SetName", "Group", "IsActive"})
       VEXA_PARAMETER_SET_PROPERTIES(VEXA_PYTHON_PROPERTY, IParameterSet)
           .def_property_readonly(
               "ParameterDefaults",

@@ -56,11 +56,18 @@ class Argument {
       const int truth = PyObject_IsTrue(value.ptr());
       if (truth < 0) throw pybind11::error_already_set();
       return truth ? VARIANT_TRUE : VARIANT_FALSE;
-    } else if constexpr (std::is_enum_v<T>) {
-      return static_cast<T>(value.cast<LONG>());
-    } else {
+    } else if constexpr (std::is_floating_point_v<T>) {
+      if (!PyFloat_Check(value.ptr()) && !PyLong_Check(value.ptr())) throw Mismatch("float", value);
       return value.cast<T>();
+    } else {
+      // Integers, colours and the constants of enumerations.
+      if (!PyLong_Check(value.ptr())) throw Mismatch("int", value);
+      if constexpr (std::is_enum_v<T>) return static_cast<T>(value.cast<LONG>());
+      else return value.cast<T>();
     }
+  }
+  static pybind11::type_error Mismatch(const char* expected, pybind11::handle value) {
+    return pybind11::type_error(std::string("expected ") + expected + ", got " + TypeName(value));
   }
   T value_;
 };

@@ -7,12 +7,14 @@
 #include <sstream>
 
 #include "platform/native_file.h"
+#include "platform/text_conversion.h"
 #include "platform/trace.h"
 
 namespace py = pybind11;
 
 namespace {
 thread_local TraceCollector* currentCollector = nullptr;
+constexpr size_t kKeptTraces = 100;
 
 // Lines become one: the message reads as one sentence per cause.
 std::string OneLine(std::string text) {
@@ -27,8 +29,8 @@ std::string OneLine(std::string text) {
 }
 }  // namespace
 
-StatusError::StatusError(HRESULT hr, const std::string& cause)
-    : std::runtime_error(DescribeHResult(hr) + ": " + OneLine(cause)), status_(hr) {}
+StatusError::StatusError(HRESULT hr, const std::string& cause, Kind kind)
+    : std::runtime_error(DescribeHResult(hr) + ": " + OneLine(cause)), status_(hr), kind_(kind) {}
 
 void RegisterError(py::module_& module) {
   py::dict scope;
@@ -42,17 +44,33 @@ class Error(RuntimeError):
     def __init__(self, message, hresult):
         super().__init__(message)
         self.hresult = hresult
+
+    # KeyError would show the message quoted.
+    __str__ = RuntimeError.__str__
+
+
+class ItemNameError(Error, KeyError):
+    """Item or Remove was given a name that no item has."""
+
+
+class ItemIndexError(Error, IndexError):
+    """Item or Remove was given an index outside 1 to Count."""
 )", scope);
-  py::object error = scope["Error"];
-  module.attr("Error") = error;
   // Kept for the translator, which outlives any reference the module holds.
-  static PyObject* errorType = error.release().ptr();
+  static PyObject* types[3];
+  const char* const names[3] = {"Error", "ItemNameError", "ItemIndexError"};
+  for (int i = 0; i < 3; ++i) {
+    py::object type = scope[names[i]];
+    module.attr(names[i]) = type;
+    types[i] = type.release().ptr();
+  }
   py::register_exception_translator([](std::exception_ptr raised) {
     try {
       if (raised) std::rethrow_exception(raised);
     } catch (const StatusError& status) {
-      py::object instance = py::reinterpret_borrow<py::object>(errorType)(status.what(), status.Status());
-      PyErr_SetObject(errorType, instance.ptr());
+      PyObject* type = types[static_cast<int>(status.Which())];
+      py::object instance = py::reinterpret_borrow<py::object>(type)(status.what(), status.Status());
+      PyErr_SetObject(type, instance.ptr());
     }
   });
 }
@@ -64,6 +82,14 @@ void RouteTracesToCollectors() {
 }
 
 TraceCollector::TraceCollector() : outer_(currentCollector) { currentCollector = this; }
+
+void TraceCollector::Add(const std::string& trace) {
+  if (outer_) outer_->Add(trace);
+  if (traces_.size() >= kKeptTraces) return;  // a statement can trace once per row; the first ones say why
+  std::string line = trace;
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  traces_.push_back(line);
+}
 TraceCollector::~TraceCollector() { currentCollector = outer_; }
 
 std::uintmax_t MessageLogTail::End() const {
@@ -78,5 +104,5 @@ std::string MessageLogTail::TextFrom(std::uintmax_t offset) const {
   log.seekg(static_cast<std::streamoff>(offset));
   std::stringstream text;
   text << log.rdbuf();
-  return text.str();
+  return OneLine(Utf8FromNarrow(text.str().c_str()));
 }

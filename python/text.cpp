@@ -6,8 +6,22 @@
 
 namespace py = pybind11;
 
-BstrArgument::BstrArgument(py::handle text) {
-  if (!PyUnicode_Check(text.ptr())) throw py::type_error("expected str, got " + std::string(py::str(text.get_type())));
+std::string TypeName(py::handle value) { return Py_TYPE(value.ptr())->tp_name; }
+
+BstrArgument::BstrArgument(py::handle argument, Kind kind) {
+  py::object text = py::reinterpret_borrow<py::object>(argument);
+  if (kind == Kind::kPath && !PyUnicode_Check(text.ptr())) {
+    PyObject* path = PyOS_FSPath(text.ptr());
+    if (!path) {
+      PyErr_Clear();
+      throw py::type_error("expected str or os.PathLike, got " + TypeName(argument));
+    }
+    text = py::reinterpret_steal<py::object>(path);
+    if (PyBytes_Check(text.ptr())) text = py::reinterpret_steal<py::object>(PyUnicode_DecodeFSDefaultAndSize(
+                                        PyBytes_AS_STRING(text.ptr()), PyBytes_GET_SIZE(text.ptr())));
+    if (!text) throw py::error_already_set();
+  }
+  if (!PyUnicode_Check(text.ptr())) throw py::type_error("expected str, got " + TypeName(argument));
   Py_ssize_t length = 0;
   wchar_t* wide = PyUnicode_AsWideCharString(text.ptr(), &length);
   if (!wide) throw py::error_already_set();
@@ -56,5 +70,7 @@ VariantArgument::VariantArgument(py::handle value) {
   } else if (PyFloat_Check(value.ptr())) {
     value_.vt = VT_R8;
     value_.dblVal = PyFloat_AsDouble(value.ptr());
+  } else {
+    throw py::type_error("IndexOrName: expected int, float or str, got " + TypeName(value));
   }
 }

@@ -4,14 +4,18 @@
 #pragma once
 #include <pybind11/pybind11.h>
 
+#include <string>
+
 #include "platform/variant.h"
 
 // An automation string made from a Python str for the length of one call. A
 // character that narrow text cannot hold is left to the library, which writes
-// "X" for it; other types than str raise TypeError.
+// "X" for it and for the rest of the text; other types than str raise
+// TypeError. A path may also be any os.PathLike.
 class BstrArgument {
  public:
-  explicit BstrArgument(pybind11::handle text);
+  enum class Kind { kText, kPath };
+  explicit BstrArgument(pybind11::handle text, Kind kind = Kind::kText);
   ~BstrArgument() { SysFreeString(text_); }
   BstrArgument(const BstrArgument&) = delete;
   BstrArgument& operator=(const BstrArgument&) = delete;
@@ -25,9 +29,12 @@ class BstrArgument {
 pybind11::str StrFromBstr(const OLECHAR* text);
 pybind11::str TakeBstr(BSTR text);
 
+// The name of a value's type, for the message of a TypeError.
+std::string TypeName(pybind11::handle value);
+
 // What an automation client passes for an index or a name: str as a string,
 // bool as a boolean, int as a 32-bit integer (a larger one as a double, as a
-// script engine does), float as a double, anything else as an empty variant.
+// script engine does), float as a double; anything else raises TypeError.
 class VariantArgument {
  public:
   explicit VariantArgument(pybind11::handle value);

@@ -5,15 +5,24 @@ Error. Enumeration properties read as their IntEnum constant (a plain int when n
 constant has the value) and take any int.
 """
 from enum import IntEnum
+from os import PathLike
 from types import TracebackType
 from typing import Generic, Iterator, Literal, Optional, Tuple, Type, TypeVar, Union
 
 __version__: str
 
+_Path = Union[str, PathLike[str]]
+
 class Error(RuntimeError):
     """A failing status: .hresult holds it (signed 32-bit); the message names it and its cause."""
     hresult: int
     def __init__(self, message: str, hresult: int) -> None: ...
+
+class ItemNameError(Error, KeyError):
+    """Item or Remove was given a name that no item has."""
+
+class ItemIndexError(Error, IndexError):
+    """Item or Remove was given an index outside 1 to Count."""
 
 class VexaDataType(IntEnum):
     vexaInteger: int
@@ -52,6 +61,12 @@ class VexaDataCorrectionMethod(IntEnum):
     vexaDataCorrectionNone: int
     vexaDefaultValue: int
     vexaLastValue: int
+
+class VexaNullCorrection(IntEnum):
+    vexaNullCorrectionNo: int
+    vexaNullCorrectionYes: int
+    vexaNullEquationInput: int
+    vexaNullEquationResult: int
 
 class VexaNullGroup(IntEnum):
     vexaAircraftGroup: int
@@ -341,15 +356,16 @@ class ParameterSets(_Collection[ParameterSet]):
 class VexaConfig:
     """The configuration object: one configuration file at a time, its statements and its collections."""
     def __init__(self) -> None: ...
-    def Open(self, PathAndName: str, CreateBackupFile: bool = True) -> None: ...
-    def Create(self, PathAndName: str, OpenAfterCreate: bool) -> None: ...
+    def Open(self, PathAndName: _Path, CreateBackupFile: bool = True) -> None: ...
+    def Create(self, PathAndName: _Path, OpenAfterCreate: bool) -> None: ...
     def Save(self) -> None: ...
     def Close(self, WithSave: bool = True) -> None: ...
-    def VersionFromFile(self, FileName: str) -> str: ...
+    def VersionFromFile(self, FileName: _Path) -> str: ...
     Version: int
-    def OpenMessageLog(self, NameAndPath: str, DeleteExistingLog: bool = True) -> None: ...
+    def OpenMessageLog(self, NameAndPath: _Path, DeleteExistingLog: bool = True) -> None: ...
     def Query(self, Query: str) -> Optional[Tuple[str, ...]]:
-        """The rows of a select, cells joined by "|"; None when there is no row or no select."""
+        """The rows of a select, cells joined by "|"; None when there is no row or no select.
+        A statement holding a character that Windows-1252 cannot write is refused (Error)."""
     @property
     def ParameterSets(self) -> ParameterSets: ...
     @property
@@ -372,5 +388,5 @@ class VexaConfig:
     def __exit__(self, kind: Optional[Type[BaseException]], value: Optional[BaseException],
                  traceback: Optional[TracebackType]) -> Literal[False]: ...
 
-def open(path: str, backup: bool = False) -> VexaConfig:
+def open(path: _Path, backup: bool = False) -> VexaConfig:
     """Opens a configuration file for a with block, which closes it without saving."""

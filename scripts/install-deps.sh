@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, only those that are missing.
 # Optional arguments add the packages of one more job: fuzz, bench, windows.
 set -euo pipefail
-packages=(g++ cmake make pkg-config libzip-dev libdeflate-dev libgtest-dev libbenchmark-dev python3 python3-dev pybind11-dev
+packages=(g++ cmake make pkg-config libzip-dev libdeflate-dev libgtest-dev libbenchmark-dev python3 python3-dev pybind11-dev mypy
           libedit-dev libcli11-dev nlohmann-json3-dev)
 for job in "$@"; do
   case "$job" in

@@ -76,6 +76,8 @@ TEST_F(Tool, AFailedStatementNamesTheCause) {
   EXPECT_EQ(statementError("delete * from Nowhere"), prefix + "delete * from Nowhere: unknown table (Nowhere)\n");
   EXPECT_EQ(statementError("update Colors Color = 1"),
             prefix + "update Colors Color = 1: illegal update statement, missing 'set' clause\n");
+  EXPECT_EQ(statementError("update Nowhere set * = 1 where 0"),
+            prefix + "update Nowhere set * = 1 where 0: unknown table (Nowhere)\n");
   EXPECT_EQ(statementError("frobnicate Colors"),
             "vexacfg: E_INVALIDARG (0x80070057): frobnicate Colors: unknown statement 'frobnicate' (select, update, "
             "delete, create, drop or sort)\n");
@@ -112,4 +114,39 @@ TEST_F(Tool, AFullDiskIsNamedAsTheCause) {
   EXPECT_EQ(extracted.out, "");
   EXPECT_EQ(extracted.err, "vexacfg: warning: " + select + ": cannot write " + dir.Path("tmp/chart.txt") +
                                ": File too large\n");
+}
+
+TEST_F(Tool, NoStatementFailsSilently) {
+  const std::string file = ColorsFile("n.cfg", {"2|blue"});
+  auto query = [&](const std::string& statements) { return Run("query " + file + " " + statements + " --save"); };
+  // The conversion at the automation boundary would have made the statement "...'XXXXXXXXXXXXXXX".
+  const Outcome refused = query("\"update Colors set PropertyBag = 'Ωmega' where Color = 2\"");
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.err,
+            "vexacfg: E_INVALIDARG (0x80070057): update Colors set PropertyBag = 'Ωmega' where Color = 2: 'Ω' "
+            "(U+03A9) at character 34 cannot be written in Windows-1252; nothing was run\n");
+  const Outcome typo = query("\"update Colors set Colour = 3 where Color = 2\"");
+  EXPECT_EQ(typo.exitCode, 1);
+  EXPECT_EQ(typo.err,
+            "vexacfg: warning: update Colors set Colour = 3 where Color = 2: ColumnName (Colour) in set statement "
+            "not defined in table\n");
+  const Outcome order = query("\"select * from Colors order by Nope\"");
+  EXPECT_EQ(order.exitCode, 1);
+  EXPECT_EQ(order.err,
+            "vexacfg: warning: select * from Colors order by Nope: sort algorithm attempted on non existant "
+            "column... FIX!!!\n");
+  // An unpaired bracket would match no row, and the update would add one.
+  EXPECT_EQ(query("\"update Colors set PropertyBag = x where (Color = 2\"").err,
+            "vexacfg: E_INVALIDARG (0x80070057): update Colors set PropertyBag = x where (Color = 2: the brackets "
+            "of the where clause do not pair; nothing was run\n");
+  EXPECT_EQ(query("\"select * form Colors\"").err,
+            "vexacfg: E_FAIL (0x80004005): select * form Colors: missing 'from' clause: select COLUMNS from TABLE "
+            "[where ...]\n");
+  EXPECT_EQ(Run("query " + file + " \"select * from Colors\"").out, "2|blue\n");  // nothing above was saved
+
+  const Outcome changes = Run("query " + file + " --changes \"update Colors set * = 3|x where 0\"" +
+                              " \"update Colors set PropertyBag = y where Color > 0\" \"delete * from Colors\"");
+  EXPECT_EQ(changes.out,
+            "changes: 1 added, 0 changed, 0 deleted\nchanges: 0 added, 2 changed, 0 deleted\n"
+            "changes: 0 added, 0 changed, 2 deleted\n");
 }

@@ -86,7 +86,7 @@ TEST_F(Tool, ShellDotCommandsFromAScript) {
   const Outcome script = Run("shell " + file, ".mode csv\n.headers on\nselect * from Colors\n.read " +
                                                   dir.Path("more.txt") + "\n.schema colors\n.mode xml\n.help\n");
   EXPECT_EQ(script.exitCode, 1);
-  EXPECT_EQ(script.out.substr(0, script.out.find(".headers")),
+  EXPECT_EQ(script.out.substr(0, script.out.find(".changes")),
             "Color,PropertyBag\r\n1,a\r\nColor\r\n1\r\nTable,Column,Type\r\nColors,Color,Color\r\n"
             "Colors,PropertyBag,string\r\n");
   EXPECT_NE(script.out.find("\n.read FILE "), std::string::npos);

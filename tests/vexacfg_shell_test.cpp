@@ -112,8 +112,9 @@ TEST_F(Tool, ShellKeepsHistoryAndCompletesNames) {
     Terminal terminal(dir.Path("h.cfg"), dir.Path(""));
     ASSERT_TRUE(terminal.WaitFor(dir.Path("h.cfg") + ", VersionFivePointZero, 86 tables.")) << terminal.Output();
     ASSERT_TRUE(terminal.WaitForPrompt());
-    // Completed to "select ParameterDefaults from ParameterDefaultsState ".
-    terminal.Type("select ParameterDefaults from ParameterDefaultsS\t;\r");
+    // Completed to "select ParameterDefaults from ParameterDefaultsState ": a
+    // statement keyword at the start of the line, then a table name.
+    terminal.Type("sel\tParameterDefaults from ParameterDefaultsS\t;\r");
     ASSERT_TRUE(terminal.WaitFor("ParameterSet1")) << terminal.Output();
     ASSERT_TRUE(terminal.WaitForPrompt());
     // Statements may span lines until ";".
@@ -135,13 +136,22 @@ TEST_F(Tool, ShellKeepsHistoryAndCompletesNames) {
   EXPECT_EQ(again.ExitCode(), 0);
 }
 
-TEST_F(Tool, CtrlCDropsTheLineAndTheShellGoesOn) {
+TEST_F(Tool, CtrlCDropsTheLineOrStopsTheRowsAndTheShellGoesOn) {
+  std::string rows;
+  for (int i = 2; i < 20000; ++i) rows += "update Colors set * = " + std::to_string(i) + "|many where 0\n";
   ColorsFile("c.cfg", {"1|still here"});
+  ASSERT_EQ(Run("shell " + Quoted("c.cfg"), rows + ".save\n").exitCode, 0);
   Terminal terminal(dir.Path("c.cfg"), dir.Path(""));
   ASSERT_TRUE(terminal.WaitForPrompt());
   terminal.Type(std::string("select * from Nowhere") + kCtrlC);
   ASSERT_TRUE(terminal.WaitFor("^C"));
-  terminal.Type("select PropertyBag from Colors;\r");
+  // The terminal stops reading while the rows are printed, so Ctrl-C comes in the middle of them.
+  terminal.Type("select * from Colors;\r");
+  ASSERT_TRUE(terminal.WaitFor("2|many")) << terminal.Output();
+  terminal.Type(kCtrlC);
+  ASSERT_TRUE(terminal.WaitForPrompt()) << terminal.Output().substr(terminal.Output().size() - 200);
+  EXPECT_EQ(terminal.Output().find("19999|many"), std::string::npos);
+  terminal.Type("select PropertyBag from Colors where Color = 1;\r");
   ASSERT_TRUE(terminal.WaitFor("still here")) << terminal.Output();
   ASSERT_TRUE(terminal.WaitForPrompt());
   terminal.Type(kCtrlD);

@@ -59,9 +59,11 @@ TEST_F(Tool, ShellTakesStatementsLineByLine) {
   EXPECT_EQ(session.out, "7|z\n");
   EXPECT_EQ(Run("query " + Quoted("s.cfg") + " \"select * from Colors\"").out, "7|z\n");
 
-  const Outcome failing = Run("shell " + Quoted("s.cfg"), "select * from Nowhere\n.tables\n");
+  const Outcome failing = Run("shell " + Quoted("s.cfg"), "select * from Nowhere\n.headers yes\n.tables\n");
   EXPECT_EQ(failing.exitCode, 1);
-  EXPECT_EQ(failing.err, "vexacfg: E_FAIL (0x80004005): select * from Nowhere: unknown 'From' table (Nowhere)\n");
+  EXPECT_EQ(failing.err,
+            "vexacfg: E_FAIL (0x80004005): select * from Nowhere: unknown 'From' table (Nowhere)\n"
+            "vexacfg: .headers takes on or off\n");
   EXPECT_NE(failing.out.find("Colors|1\n"), std::string::npos);
 }
 

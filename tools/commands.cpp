@@ -52,7 +52,7 @@ int Query(const QueryOptions& options) {
   ToolSession session;
   if (HRESULT hr = session.Open(options.path); FAILED(hr)) return session.Fail(hr);
   for (const std::string& statement : statements)
-    if (HRESULT hr = session.Run(statement, options.output); FAILED(hr)) return session.Fail(hr, statement);
+    if (session.Run(statement, options.output) != ToolSession::Outcome::kDone) return kExitFailure;
   if (options.save) {
     if (HRESULT hr = session.Save(); FAILED(hr)) return session.Fail(hr);
   }
@@ -107,15 +107,17 @@ void AddFileCommands(CLI::App& app, int& exitCode) {
   command->callback([create, &exitCode] { exitCode = Create(*create); });
 
   auto query = std::make_shared<QueryOptions>();
-  command = AddCommand(app, "query PATH STATEMENT [STATEMENT...] [--save] [--mode MODE] [--header]",
+  command = AddCommand(app, "query PATH STATEMENT [STATEMENT...] [--save] [--changes] [--mode MODE] [--header]",
                        "Run statements and print the rows of each select",
                        "Runs the statements in order and prints the rows of each select, one per line, cells "
                        "joined by \"|\"\n(or in the output mode). STATEMENT - reads the statements from stdin, one a "
-                       "line or ending with \";\".\nThe first failing statement stops the run. With --save the file is "
+                       "line or ending with \";\".\nThe first failing statement stops the run, as does one whose failure the engine only traced\n(a warning with the cause). With --save the file is "
                        "saved after the last statement\n(a .Backup copy of it is made first).");
   command->add_option("PATH", query->path, "The configuration file")->required();
   command->add_option("STATEMENT", query->statements, "Statements of the query language, or -")->required();
   command->add_flag("--save", query->save, "Save after the last statement");
+  command->add_flag("--changes", query->output.changes,
+                    "After each update or delete, print the rows it added, changed and deleted");
   AddOutputOptions(command, query->output);
   command->callback([query, &exitCode] { exitCode = Query(*query); });
 

@@ -9,12 +9,14 @@
 
 const std::vector<DotCommand>& DotCommands() {
   static const std::vector<DotCommand> commands = {
+      {".changes", ".changes on|off     after each update or delete, the rows it added, changed and deleted"},
       {".headers", ".headers on|off     column names above the rows (list, csv and tsv modes)"},
       {".help", ".help               this list"},
       {".mode", ".mode [MODE]        show or set the output mode: list csv tsv json table box markdown line"},
       {".quit", ".quit               leave (asks first when there are unsaved changes); also .exit and Ctrl-D"},
       {".read", ".read FILE          run the statements and commands of a file"},
-      {".save", ".save               save the file (the first save keeps the old one as FILE.Backup)"},
+      {".save", ".save [FILE]        save the file (the first save keeps the old one as PATH.Backup), or\n"
+                "                    write the changes to FILE and leave the open file as it is"},
       {".schema", ".schema [TABLE]     the columns and types of every table, or of one"},
       {".tables", ".tables             each table and its row count"},
   };
@@ -26,6 +28,8 @@ const char* const kKeywords[] = {"select", "update", "delete", "create", "drop",
                                  "table", "top", "distinct", "order by", "on", "suggestedRowId", "System.RowNumber",
                                  "System.RowState", "System.ErrorState", "System.TableDefinition",
                                  "System.TableType"};
+
+const char* const kStatementKeywords[] = {"select", "update", "delete", "create", "drop", "sort"};
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
   return text.size() >= prefix.size() && SameName(text.substr(0, prefix.size()), prefix);
@@ -54,6 +58,11 @@ std::vector<std::string> Completions(const std::string& line, const std::string&
   };
   if (line.size() == word.size() && word[0] == '.') {
     for (const DotCommand& command : DotCommands()) offer(command.name);
+    return {candidates.begin(), candidates.end()};
+  }
+  // A statement begins with its keyword, which then completes alone, with its blank.
+  if (line.find_first_not_of(" \t") == line.size() - word.size()) {
+    for (const char* keyword : kStatementKeywords) offer(keyword);
     return {candidates.begin(), candidates.end()};
   }
   for (const char* keyword : kKeywords) offer(keyword);

@@ -13,6 +13,10 @@
 namespace {
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 std::string FirstLine(const std::string& path) {
   std::FILE* file = OpenNativeFile(path, "rb");
   if (!file) return "";
@@ -31,6 +35,11 @@ bool IsArchivePath(std::string path) {
   return path.size() > 4 && path.compare(path.size() - 4, 4, ".zip") == 0;
 }
 
+std::string Lowercase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
 std::string Lowered(std::string text) {
   if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
   return text;
@@ -46,14 +55,55 @@ std::string ArchiveReason(const std::vector<std::string>& traces) {
 
 std::string StatementFailureCause(const std::string& statement, HRESULT hr, const std::vector<std::string>& traces) {
   std::string cause = TracedCause(traces, statement);
-  if (!cause.empty() || hr != E_INVALIDARG) return cause;
+  if (!cause.empty()) return cause;
   const size_t start = statement.find_first_not_of(" \t");
   if (start == std::string::npos) return "empty statement";
-  std::string word = statement.substr(start, statement.find_first_of(" \t", start) - start);
-  std::string lower = word;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (lower == "commit") return "commit is no statement; saving commits every table";
-  return "unknown statement '" + word + "' (select, update, delete, create, drop or sort)";
+  const std::string word = statement.substr(start, statement.find_first_of(" \t", start) - start);
+  const std::string lower = Lowercase(statement), keyword = Lowercase(word);
+  if (hr == E_INVALIDARG) {
+    if (keyword == "commit") return "commit is no statement; saving commits every table";
+    return "unknown statement '" + word + "' (select, update, delete, create, drop or sort)";
+  }
+  // The grammar of select, create, drop and sort fails without a trace.
+  if (keyword == "select")
+    return lower.find("from ") == std::string::npos ? "missing 'from' clause: select COLUMNS from TABLE [where ...]"
+                                                    : "no column between select and from";
+  if (keyword == "create") return "expected create table NAME (COLUMN TYPE, ...)";
+  if (keyword == "drop") return "expected drop table NAME";
+  if (keyword == "sort") return "expected sort table NAME on COLUMN[,COLUMN...]";
+  if (keyword.rfind("updat", 0) == 0) {
+    // With its "=", the statement is well formed and only its table can be missing.
+    const size_t set = lower.find("set ");
+    if (set != std::string::npos && lower.find('=', set) != std::string::npos) {
+      const size_t table = statement.find_first_not_of(" \t", start + word.size());
+      return "unknown table (" + statement.substr(table, statement.find_first_of(" \t", table) - table) + ")";
+    }
+    return "expected update TABLE set COLUMN = VALUE, ... [where ...]";
+  }
+  return "";
+}
+
+std::string FailureText(FailedStep step, const std::string& subject, HRESULT hr, std::string messages,
+                        const std::vector<std::string>& traces, const std::string& context) {
+  std::string cause;
+  if (step == FailedStep::kOpen) {
+    if (messages.empty() && LacksParameterDefaultsState(traces))
+      messages = "Open: ( " + subject + " ) has no ParameterDefaultsState table, which Open cannot repair";
+    else if (messages.rfind("Open: Unable to load", 0) == 0) {
+      // The tool names the cause in its own words, in place of the traced one that the log line ends with.
+      if (const std::string traced = TracedCause(traces); !traced.empty() && EndsWith(messages, ": " + traced))
+        messages.resize(messages.size() - traced.size() - 2);
+      cause = LoadFailureCause(subject, traces);
+    }
+  } else if (step == FailedStep::kStatement) {
+    cause = StatementFailureCause(subject, hr, traces);
+  } else {
+    cause = TracedCause(traces);
+  }
+  if (messages.empty()) messages = context.empty() && step == FailedStep::kStatement ? subject : context;
+  if (!cause.empty() && EndsWith(messages, ": " + cause)) cause.clear();
+  if (!messages.empty() && !cause.empty()) return messages + ": " + cause;
+  return messages + cause;
 }
 
 std::string LoadFailureCause(const std::string& path, const std::vector<std::string>& traces) {

@@ -15,3 +15,11 @@ std::string StatementFailureCause(const std::string& statement, HRESULT hr, cons
 std::string LoadFailureCause(const std::string& path, const std::vector<std::string>& traces);
 // True when the traces show that the file has no ParameterDefaultsState table.
 bool LacksParameterDefaultsState(const std::vector<std::string>& traces);
+
+// What failed: opening the file at `subject`, the statement `subject`, or something else.
+enum class FailedStep { kOpen, kStatement, kOther };
+// The text of an error line after its status: the message-log lines written by
+// the failing call (`messages`, or `context` when there are none) and the cause,
+// as in "Open: Unable to load VEXA configuration file: ( a.cfg ): no such file".
+std::string FailureText(FailedStep step, const std::string& subject, HRESULT hr, std::string messages,
+                        const std::vector<std::string>& traces, const std::string& context = "");

@@ -9,6 +9,7 @@ using Cells = std::vector<std::string>;
 struct OutputOptions {
   std::string mode = "list";
   bool header = false;  // list, csv and tsv only; the other modes always name the columns
+  bool changes = false;  // after each update or delete, the rows it added, changed and deleted
 };
 
 const std::vector<std::string>& OutputModes();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 
+#include "platform/interrupt.h"
 #include "platform/line_editor.h"
 #include "platform/native_file.h"
 #include "platform/terminal.h"
@@ -40,6 +41,12 @@ bool Changes(const std::string& statement) {
   return false;
 }
 
+// The argument of a dot-command that takes a file name, blanks and all.
+std::string RestOfLine(const std::string& line) {
+  const size_t start = line.find_first_not_of(" \t", line.find_first_of(" \t"));
+  return start == std::string::npos ? "" : line.substr(start);
+}
+
 std::string HistoryFile() {
   const char* home = std::getenv("HOME");
   return std::string(home ? home : ".") + "/.vexacfg_history";
@@ -65,10 +72,7 @@ class Shell {
   }
   // True when the shell may end: nothing unsaved, or the user said so.
   bool MayLeave();
-  void Print(const Cells& names, const std::vector<Cells>& rows) {
-    std::fputs(FormatRows(output_, names, rows).c_str(), stdout);
-    std::fflush(stdout);
-  }
+  void Print(const Cells& names, const std::vector<Cells>& rows) { WriteOutput(FormatRows(output_, names, rows)); }
 
   ToolSession& session_;
   const ShellOptions& options_;
@@ -86,6 +90,7 @@ int Shell::RunTerminal() {
               VEXA_VERSION, session_.Path().c_str(), session_.Config().VersionName().c_str(),
               TableCounts(root).size());
   StatementReader reader(StatementReader::Ending::kSemicolon);
+  InterruptWatch watch;  // Ctrl-C while a statement runs stops its rows, not the shell
   for (;;) {
     std::string line;
     switch (editor_->ReadLine(reader.Pending() ? "   ...> " : "vexacfg> ", line)) {
@@ -102,6 +107,7 @@ int Shell::RunTerminal() {
     }
     for (const std::string& item : reader.Feed(line)) {
       editor_->Remember(item[0] == '.' ? item : item + ";");  // a statement of several lines as one
+      watch.Reset();
       if (Execute(item, 0) == Flow::kQuit) return 0;
     }
   }
@@ -124,12 +130,9 @@ Shell::Flow Shell::RunStream(std::istream& in, int depth) {
 
 Shell::Flow Shell::Execute(const std::string& item, int depth) {
   if (item[0] == '.') return DotCommand(item, depth);
-  if (HRESULT hr = session_.Run(item, output_); FAILED(hr)) {
-    session_.Fail(hr, item);
-    return Failed();
-  }
-  if (Changes(item)) unsaved_ = true;
-  return Flow::kGoOn;
+  const ToolSession::Outcome outcome = session_.Run(item, output_);
+  if (outcome != ToolSession::Outcome::kFailed && Changes(item)) unsaved_ = true;
+  return outcome == ToolSession::Outcome::kDone ? Flow::kGoOn : Failed();
 }
 
 Shell::Flow Shell::DotCommand(const std::string& line, int depth) {
@@ -149,6 +152,10 @@ Shell::Flow Shell::DotCommand(const std::string& line, int depth) {
     std::vector<Cells> rows;
     if (!SchemaRows(root, argument, rows)) return FailWith("no table " + argument), Failed();
     Print(kSchemaColumns, rows);
+  } else if (command == ".save" && !argument.empty()) {
+    const std::string file = RestOfLine(line);
+    if (HRESULT hr = session_.SaveAs(file); FAILED(hr)) return session_.Fail(hr, ".save " + file), Failed();
+    if (editor_) std::printf("saved %s\n", file.c_str());
   } else if (command == ".save") {
     if (HRESULT hr = session_.Save(); FAILED(hr)) return session_.Fail(hr), Failed();
     unsaved_ = false;
@@ -160,11 +167,12 @@ Shell::Flow Shell::DotCommand(const std::string& line, int depth) {
     if (std::find(modes.begin(), modes.end(), Lower(argument)) == modes.end())
       return FailWith("unknown mode " + argument + " (list, csv, tsv, json, table, box, markdown or line)"), Failed();
     output_.mode = Lower(argument);
-  } else if (command == ".headers" && (Lower(argument) == "on" || Lower(argument) == "off")) {
-    output_.header = Lower(argument) == "on";
+  } else if (command == ".headers" || command == ".changes") {
+    if (Lower(argument) != "on" && Lower(argument) != "off") return FailWith(command + " takes on or off"), Failed();
+    (command == ".headers" ? output_.header : output_.changes) = Lower(argument) == "on";
   } else if (command == ".read" && !argument.empty()) {
-    const std::string file = line.substr(line.find_first_of(" \t") + 1);
-    std::ifstream in(FileSystemPath(file.substr(file.find_first_not_of(" \t"))));
+    const std::string file = RestOfLine(line);
+    std::ifstream in(FileSystemPath(file));
     if (!in) return FailWith("cannot read " + file), Failed();
     if (depth >= kReadDepth) return FailWith(".read nested too deeply"), Failed();
     return RunStream(in, depth + 1);
@@ -210,13 +218,16 @@ int RunShell(const ShellOptions& options) {
 void AddShellCommand(CLI::App& app, int& exitCode) {
   auto options = std::make_shared<ShellOptions>();
   CLI::App* command = AddCommand(
-      app, "shell PATH [--bail] [--mode MODE] [--header]", "Statements and dot-commands, typed or from stdin",
+      app, "shell PATH [--bail] [--changes] [--mode MODE] [--header]", "Statements and dot-commands, typed or from stdin",
       "Runs statements and dot-commands (.help lists them). On a terminal: line editing, history in\n"
       "~/.vexacfg_history, Tab completion; statements end with \";\". From a script on stdin, one statement\n"
       "per line or ending with \";\"; any failure gives exit code 1, and --bail stops at the first.\n"
-      "Changes are written only by .save, which keeps the file as it was in PATH.Backup first.");
+      "Changes are written only by .save, which keeps the file as it was in PATH.Backup first;\n"
+      ".save FILE writes them to FILE instead and leaves PATH as it is.");
   command->add_option("PATH", options->path, "The configuration file")->required();
   command->add_flag("--bail", options->bail, "Stop at the first failing statement or command");
+  command->add_flag("--changes", options->output.changes,
+                    "After each update or delete, print the rows it added, changed and deleted");
   AddOutputOptions(command, options->output);
   command->callback([options, &exitCode] { exitCode = RunShell(*options); });
 }

@@ -1,11 +1,13 @@
 #include "tools/tool_session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "platform/file_replace.h"
+#include "platform/interrupt.h"
 #include "platform/native_file.h"
 #include "platform/native_path.h"
 #include "platform/private_file.h"
@@ -14,15 +16,13 @@
 #include "platform/trace_scope.h"
 #include "storage/leftover_saves.h"
 #include "tools/failure_cause.h"
+#include "tools/row_changes.h"
 #include "tools/select_columns.h"
+#include "tools/statement_check.h"
 #include "tools/trace_recorder.h"
 
 namespace {
 BSTR NewBstr(const std::string& text) { return SysAllocString(WideFromUtf8(text).c_str()); }
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 // Calls a method taking one automation string, freeing the string afterwards.
 template <typename Call>
@@ -59,14 +59,14 @@ ToolSession::~ToolSession() {
   RemoveNativeFile(logPath_);
 }
 
-void ToolSession::Begin(Operation operation, const std::string& subject) {
-  operation_ = operation;
+void ToolSession::Begin(FailedStep step, const std::string& subject) {
+  step_ = step;
   subject_ = subject;
   ForgetTraces();
 }
 
 HRESULT ToolSession::Open(const std::string& path) {
-  Begin(Operation::kOpen, path);
+  Begin(FailedStep::kOpen, path);
   path_ = path;
   backedUp_ = false;
   const HRESULT hr = WithBstr(path, [&](BSTR bstr) { return config_->Open(bstr, VARIANT_FALSE); });
@@ -78,12 +78,12 @@ HRESULT ToolSession::Open(const std::string& path) {
 }
 
 HRESULT ToolSession::Create(const std::string& path) {
-  Begin(Operation::kOther, path);
+  Begin(FailedStep::kOther, path);
   return WithBstr(path, [&](BSTR bstr) { return config_->Create(bstr, VARIANT_FALSE); });
 }
 
 HRESULT ToolSession::Select(const std::string& statement, Cells& names, std::vector<Cells>& rows) {
-  Begin(Operation::kRun, statement);
+  Begin(FailedStep::kStatement, statement);
   VARIANT results;
   VariantInit(&results);
   HRESULT hr = WithBstr(statement, [&](BSTR bstr) { return config_->Query(bstr, &results); });
@@ -100,17 +100,31 @@ HRESULT ToolSession::Select(const std::string& statement, Cells& names, std::vec
   return hr;
 }
 
-HRESULT ToolSession::Run(const std::string& statement, const OutputOptions& output) {
+ToolSession::Outcome ToolSession::Run(const std::string& statement, const OutputOptions& output) {
+  if (const std::string refusal = StatementRefusal(WideFromUtf8(statement)); !refusal.empty()) {
+    FailWith(DescribeHResult(E_INVALIDARG) + ": " + statement + ": " + refusal);
+    return Outcome::kFailed;
+  }
+  const RowChanges changes(config_->Root(), output.changes ? statement : "");
   Cells names;
   std::vector<Cells> rows;
-  HRESULT hr = Select(statement, names, rows);
-  if (SUCCEEDED(hr) && IsSelect(statement)) std::fputs(FormatRows(output, names, rows).c_str(), stdout);
+  const HRESULT hr = Select(statement, names, rows);
+  if (FAILED(hr)) {
+    Fail(hr, statement);
+    return Outcome::kFailed;
+  }
+  if (IsSelect(statement)) WriteOutput(FormatRows(output, names, rows));
+  if (output.changes && !IsSelect(statement)) std::printf("%s\n", changes.Summary().c_str());
   std::fflush(stdout);
-  return hr;
+  if (const std::string cause = TracedCause(RecordedTraces(), statement); !cause.empty()) {
+    FailWith("warning: " + statement + ": " + cause);
+    return Outcome::kWarned;
+  }
+  return Outcome::kDone;
 }
 
 HRESULT ToolSession::Save() {
-  Begin(Operation::kOther, path_);
+  Begin(FailedStep::kOther, path_);
   if (!backedUp_) {
     // Copied whole or not at all: a good backup is never replaced by a cut-off
     // one. The save goes on without it: the user did not ask for it.
@@ -130,6 +144,12 @@ HRESULT ToolSession::Save() {
   return hr;
 }
 
+HRESULT ToolSession::SaveAs(const std::string& path) {
+  Begin(FailedStep::kOther, path);
+  if (HRESULT hr = config_->Engine().Commit(); FAILED(hr)) return hr;
+  return config_->Source().SaveToFile(path.c_str());
+}
+
 std::string ToolSession::NewMessages() {
   std::ifstream log(FileSystemPath(logPath_), std::ios::binary);
   std::stringstream content;
@@ -144,26 +164,20 @@ std::string ToolSession::NewMessages() {
 }
 
 int ToolSession::Fail(HRESULT hr, const std::string& context) {
-  std::string messages = NewMessages();
-  const std::vector<std::string> traces = RecordedTraces();
-  std::string cause;
-  if (operation_ == Operation::kOpen) {
-    if (messages.empty() && LacksParameterDefaultsState(traces)) {
-      messages = "Open: ( " + subject_ + " ) has no ParameterDefaultsState table, which Open cannot repair";
-    } else if (messages.rfind("Open: Unable to load", 0) == 0) {
-      // The tool names the cause in its own words, in place of the traced one that the log line ends with.
-      if (const std::string traced = TracedCause(traces); !traced.empty() && EndsWith(messages, ": " + traced))
-        messages.resize(messages.size() - traced.size() - 2);
-      cause = LoadFailureCause(subject_, traces);
+  const std::string text = FailureText(step_, subject_, hr, NewMessages(), RecordedTraces(), context);
+  return FailWith(DescribeHResult(hr) + (text.empty() ? "" : ": " + text));
+}
+
+void WriteOutput(const std::string& text) {
+  constexpr size_t kPiece = 4096;
+  for (size_t at = 0; at < text.size(); at += kPiece) {
+    if (InterruptWatch::Interrupted()) {
+      std::fputs("^C\n", stdout);
+      break;
     }
-  } else if (operation_ == Operation::kRun) {
-    cause = StatementFailureCause(subject_, hr, traces);
-  } else {
-    cause = TracedCause(traces);
+    std::fwrite(text.data() + at, 1, std::min(kPiece, text.size() - at), stdout);
   }
-  if (messages.empty()) messages = context.empty() && operation_ == Operation::kRun ? subject_ : context;
-  if (!cause.empty() && EndsWith(messages, ": " + cause)) cause.clear();
-  return FailWith(DescribeHResult(hr) + (messages.empty() ? "" : ": " + messages) + (cause.empty() ? "" : ": " + cause));
+  std::fflush(stdout);
 }
 
 int FailWith(const std::string& text, int exitCode) {

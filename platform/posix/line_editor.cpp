@@ -67,9 +67,10 @@ LineEditor::LineEditor(const std::string& historyFile, Completer completer)
   // The wide form keeps the names as given; the narrow one copies them and never frees the copies.
   el_wset(editor, EL_ADDFN, L"vexacfg-complete", L"Complete a keyword, table or column name", &State::Complete);
   el_set(editor, EL_BIND, "^I", "vexacfg-complete", nullptr);
-  // Ctrl-C arrives as a key rather than a signal, so that it ends the line and not the shell.
+  // While a line is typed, Ctrl-C arrives as a key rather than a signal, so that
+  // it ends the line and not the shell; while a statement runs it is a signal,
+  // which the shell catches to stop the rows it prints.
   el_set(editor, EL_SETTY, "-d", "-isig", nullptr);
-  el_set(editor, EL_SETTY, "-x", "-isig", nullptr);
   el_wset(editor, EL_ADDFN, L"vexacfg-cancel", L"Cancel the line", &State::Cancel);
   el_set(editor, EL_BIND, "^C", "vexacfg-cancel", nullptr);
 }

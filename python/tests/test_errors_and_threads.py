@@ -1,30 +1,39 @@
 """Failing statuses as vexaconfig.Error, and the thread an object belongs to."""
 import os
+import pathlib
 import threading
 import unittest
 
 import vexaconfig
-from scratch import E_FAIL, E_POINTER, RPC_E_WRONG_THREAD, ScratchTest
+from scratch import E_FAIL, E_INVALIDARG, E_POINTER, RPC_E_WRONG_THREAD, ScratchTest
+
+DESCRIBED = {E_FAIL: "E_FAIL (0x80004005)", E_INVALIDARG: "E_INVALIDARG (0x80070057)"}
 
 
 class Errors(ScratchTest):
-    def test_a_missing_file_names_the_status_and_the_log_text(self):
-        missing = self.path("missing.cfg")
+    def test_a_missing_file_names_the_status_the_log_text_and_the_cause(self):
+        missing = pathlib.Path(self.path("missing.cfg"))
         with self.assertRaises(vexaconfig.Error) as raised:
             vexaconfig.VexaConfig().Open(missing)
         error = raised.exception
         self.assertIsInstance(error, RuntimeError)
         self.assertEqual(error.hresult, E_FAIL)
-        self.assertEqual(str(error),
-                         f"E_FAIL (0x80004005): Open: Unable to load VEXA configuration file: ( {missing} )")
+        self.assertEqual(str(error), f"E_FAIL (0x80004005): Open: Unable to load VEXA configuration file: "
+                                     f"( {missing} ): no such file")
+        with self.assertRaisesRegex(TypeError, "expected str or os.PathLike, got int"):
+            vexaconfig.open(5)
 
-    def test_a_bad_statement_names_the_status_and_the_trace(self):
-        with self.assertRaises(vexaconfig.Error) as raised:
-            self.opened().Query("select * from NoSuchTable")
-        self.assertEqual(raised.exception.hresult, E_FAIL)
-        message = str(raised.exception)
-        self.assertTrue(message.startswith("E_FAIL (0x80004005): "), message)
-        self.assertIn("NoSuchTable", message)
+    def test_a_bad_statement_names_the_cause_the_tool_names(self):
+        cfg = self.opened()
+        for statement, status, cause in (
+                ("select * from NoSuchTable", E_FAIL, "unknown 'From' table (NoSuchTable)"),
+                ("selct * from Colors", E_INVALIDARG,
+                 "unknown statement 'selct' (select, update, delete, create, drop or sort)"),
+                ("select * form Colors", E_FAIL, "missing 'from' clause: select COLUMNS from TABLE [where ...]")):
+            with self.assertRaises(vexaconfig.Error) as raised:
+                cfg.Query(statement)
+            self.assertEqual(raised.exception.hresult, status)
+            self.assertEqual(str(raised.exception), f"{DESCRIBED[status]}: {statement}: {cause}")
 
     def test_the_callers_message_log_gets_the_text_and_the_error_too(self):
         cfg = vexaconfig.VexaConfig()

@@ -1,15 +1,10 @@
-"""The additions for new scripts: the with block, rows(), tables(), and the README's script."""
+"""The additions for new scripts: the with block, rows() and tables()."""
 import os
-import pathlib
-import re
-import subprocess
-import sys
 import unittest
 
 import vexaconfig
 from scratch import E_POINTER, ScratchTest
 
-README = pathlib.Path(__file__).resolve().parents[2] / "README.md"
 ADD_EVENT = "update EventMarkerLog set Comment = 'kept', Time = 't' where 0"
 
 
@@ -56,13 +51,6 @@ class Extras(ScratchTest):
 
     def test_version(self):
         self.assertRegex(vexaconfig.__version__, r"^\d+\.\d+\.\d+$")
-
-    def test_the_readme_script_runs_as_written(self):
-        script = re.search(r"```python\n(.*?)```", README.read_text(), re.S).group(1)
-        run = subprocess.run([sys.executable, "-c", script], cwd=self.folder, capture_output=True, text=True)
-        self.assertEqual(run.returncode, 0, run.stderr)
-        self.assertIn("Gear down", run.stdout)
-        self.assertIn("E_FAIL", run.stdout)
 
 
 if __name__ == "__main__":

@@ -82,11 +82,16 @@ class RoundTrip(ScratchTest):
         self.assertEqual(events.Item("2").Name, "second")
         self.assertEqual(events.Item(2.9).Name, "second")
         self.assertEqual(events.Item("SECOND").Name, "second")
-        for bad, status in ((0, E_INVALIDARG), (4, E_INVALIDARG), (2**40, E_INVALIDARG),
-                            (None, E_INVALIDARG), ("third", E_FAIL)):
-            with self.assertRaises(vexaconfig.Error) as raised:
-                events.Item(bad)
-            self.assertEqual(raised.exception.hresult, status, repr(bad))
+        for bad, status, lookup in ((0, E_INVALIDARG, IndexError), (4, E_INVALIDARG, IndexError),
+                                    (2**40, E_INVALIDARG, IndexError), ("third", E_FAIL, KeyError)):
+            for call in (events.Item, events.Remove):
+                with self.assertRaises(lookup) as raised:
+                    call(bad)
+                self.assertIsInstance(raised.exception, vexaconfig.Error)
+                self.assertEqual(raised.exception.hresult, status, repr(bad))
+        with self.assertRaisesRegex(TypeError, "expected int, float or str, got NoneType"):
+            events.Item(None)
+        self.assertEqual(repr(events.Item(1)), "<vexaconfig.Event Name='first' IrigTime=''>")
         events.Remove("second")
         self.assertEqual([e.Name for e in events], ["first", "Second"])
 
@@ -123,10 +128,22 @@ class Text(ScratchTest):
         event.Name = "a\ud800b"
         self.assertEqual(event.Name, "aXX")
 
-    def test_text_properties_take_only_str(self):
-        event = self.opened().Events.Add("", "")
-        with self.assertRaises(TypeError):
-            event.Name = 5
+    def test_properties_take_only_their_type(self):
+        threshold = self.opened().Thresholds.Add("ALT", "", 2)
+        for prop, value, expected in (("Comment", 5, "expected str, got int"),
+                                      ("ValueAtBreak", "high", "expected float, got str"),
+                                      ("Level", 2.5, "expected int, got float")):
+            with self.assertRaisesRegex(TypeError, expected):
+                setattr(threshold, prop, value)
+
+    def test_statements_narrow_text_cannot_hold_are_refused(self):
+        cfg = self.opened()
+        cfg.Query("update Colors set * = 2|blue where 0")
+        with self.assertRaises(vexaconfig.Error) as raised:
+            cfg.Query("update Colors set PropertyBag = 'Ωmega' where Color = 2")
+        self.assertEqual(raised.exception.hresult, E_INVALIDARG)
+        self.assertIn("'Ω' (U+03A9) at character 34 cannot be written in Windows-1252", str(raised.exception))
+        self.assertEqual(cfg.rows("select * from Colors"), [("2", "blue")])
 
 
 class Query(ScratchTest):
@@ -140,6 +157,14 @@ class Query(ScratchTest):
         cfg = self.opened()
         self.assertIsNone(cfg.Query("select * from EventMarkerLog"))
         self.assertIsNone(cfg.Query("update EventMarkerLog set Comment = 'x' where 0"))
+        cfg.Close(False)
+        with self.assertRaisesRegex(vexaconfig.Error, "no file is open"):
+            cfg.Query("select * from EventMarkerLog")
+
+    def test_failures_the_engine_only_traces_are_warnings(self):
+        cfg = self.opened()
+        with self.assertWarnsRegex(RuntimeWarning, r"set Colour = 3 where 0: ColumnName \(Colour\) in set"):
+            cfg.Query("update Colors set Colour = 3 where 0")
 
     def test_version_starts_at_5_and_create_writes_the_version_set(self):
         cfg = vexaconfig.VexaConfig()
