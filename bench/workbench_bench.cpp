@@ -1,7 +1,6 @@
-// The workbench's pages of a generated file's ParameterDefaults table, from the
-// statement to the JSON text the server sends: the first page as the table
-// stands, a page deep into it, and the first page of a filter that lets every
-// tenth row through. Rows: --rows=N (default 1,000,000); the file is kept in
+// The workbench's pages of a generated file's ParameterDefaults table, up to
+// the JSON text the server sends: the first page as the table stands, and a page
+// half-way into it. Rows: --rows=N (default 1,000,000); the file is kept in
 // $VEXA_BENCH_DATA (default bench-data) for the next run.
 #include <benchmark/benchmark.h>
 

@@ -125,12 +125,19 @@ Json Workbench::Page(const PageRequest& request) {
   std::vector<Cells> rows;
   size_t total;
   if (request.where.empty() && request.orderBy.empty()) {
-    // The table in its order: only as many rows as the page needs.
-    rows = Select("select top " + std::to_string(request.offset + limit) + " " + statement);
-    rows.erase(rows.begin(), rows.begin() + std::min(request.offset, rows.size()));
+    // The table as it stands, read from the tree, which a page deep into it
+    // reaches by walking the row list alone.
     tTable table;
     OpenTable(session_.Config().Root(), NarrowFromUtf8(request.table).c_str(), table);
     total = table.contents->ChildCount();
+    table.contents->BeginChildren();
+    size_t skipped = 0;
+    while (skipped < request.offset && table.contents->NextChild()) ++skipped;
+    for (tAtrribute* row; rows.size() < limit && (row = table.contents->NextChild());) {
+      Cells cells = SplitCells(Utf8FromNarrow(row->value.c_str()));
+      cells.insert(cells.begin(), {Utf8FromNarrow(row->name.c_str()), RowStateText(row->state)});
+      rows.push_back(std::move(cells));
+    }
   } else {
     // Filtered or ordered: every row once, kept for the pages that follow.
     statement = "select " + statement;

@@ -30,6 +30,12 @@ class Workbench(unittest.TestCase):
         cls.folder = temporary_folder()
         cls.path = make_file(cls.folder.name, rows=120)
         cls.second = make_file(cls.folder.name, "other.cfg", rows=118)
+        vexacfg("query", cls.path, "update ParameterDefaultsState set * = Cruise||False| where 0",
+                "update ParameterDefaults set ParameterDefaults = 'Cruise', Parameter = 'ALT' where 0",
+                "update ParameterDefaults set ParameterDefaults = 'ParameterSet1', Parameter = 'MACH' where 0",
+                "update EventMarkerLog set * = g||pilot|123:14:05:00.000|Gear down| where 0",
+                "update EventMarkerLog set * = g||pilot|123:14:35:00.000|Gear up| where 0",
+                "update TestPointLog set * = g|||TP1|||123:14:10:00.000|123:14:20:00.000| where 0", "--save")
         cls.served = Served(cls.path, cls.second)
         options = webdriver.ChromeOptions()
         options.binary_location = BROWSER
@@ -128,6 +134,22 @@ class Workbench(unittest.TestCase):
         self.assertEqual(sorted(row.find_element(By.TAG_NAME, "td").text for row in changes),
                          ["changed", "removed", "removed"])
         self.shoot("7-compare")
+
+    def test_6_parameter_sets_and_logs(self):
+        self.browser.get(self.served.url)
+        self.wait.until(lambda _: self.browser.find_elements(By.CSS_SELECTOR, "#tables tr[data-table=Notes]"))
+        self.find("#tab-sets").click()
+        self.wait.until(lambda _: len(self.rows("#sets")) == 2)
+        self.rows("#sets")[1].click()
+        self.until_text("#page-info", "1–1 of 1")
+        self.assertEqual(self.rows()[0].find_elements(By.TAG_NAME, "td")[3].text, "ALT")
+        self.shoot("10-parameter-set")
+        self.find("#tab-logs").click()
+        self.until_text("#timeline", "EventMarkerLog")
+        self.assertEqual(len(self.browser.find_elements(By.CSS_SELECTOR, "#timeline circle.mark")), 2)
+        self.assertEqual(len(self.browser.find_elements(By.CSS_SELECTOR, "#timeline rect.mark")), 1)
+        self.assertIn("123:14:05:00", self.find("#timeline").text)
+        self.shoot("11-logs")
 
     def test_5_refusals(self):
         self.browser.get(self.served.base + "/")

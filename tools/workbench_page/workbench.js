@@ -172,7 +172,7 @@ async function change(path, body) {
 }
 
 function showView(name) {
-  ['table', 'query', 'compare'].forEach((view) => {
+  ['table', 'query', 'compare', 'sets', 'logs'].forEach((view) => {
     $('view-' + view).hidden = view !== name;
     $('tab-' + view).classList.toggle('active', view === name);
   });
@@ -246,9 +246,83 @@ async function compare(against) {
   }
 }
 
+// The sets are the rows of ParameterDefaultsState; a set's defaults are the rows of
+// ParameterDefaults that name it.
+async function showSets() {
+  const answer = await post('/api/query', { statement: 'select * from ParameterDefaultsState' });
+  if (answer.error) return show(answer.error);
+  fillGrid($('sets'), answer.columns, answer.rows);
+  Array.from($('sets').tBodies[0].rows).forEach((row, i) => {
+    row.onclick = () => {
+      openTable('ParameterDefaults');
+      state.where = "ParameterDefaults = '" + answer.rows[i][0].replace(/'/g, "''") + "'";
+      $('where').value = state.where;
+      loadPage().catch((e) => show(e.message));
+    };
+  });
+}
+
+// IRIG time "DDD:HH:MM:SS.mmm" in seconds; NaN for anything else.
+function irigSeconds(text) {
+  const m = /^\s*(\d{1,3}):(\d{1,2}):(\d{1,2}):(\d{1,2}(?:\.\d*)?)\s*$/.exec(text || '');
+  return m ? ((+m[1] * 24 + +m[2]) * 60 + +m[3]) * 60 + +m[4] : NaN;
+}
+function irigText(seconds) {
+  const day = Math.floor(seconds / 86400), rest = seconds - day * 86400;
+  const two = (n) => String(Math.floor(n)).padStart(2, '0');
+  return String(day).padStart(3, '0') + ':' + two(rest / 3600) + ':' + two((rest % 3600) / 60) + ':' + two(rest % 60);
+}
+
+// One lane per log with a Time (a mark) or StartTime and StopTime (a span).
+async function showLogs() {
+  const lanes = [];
+  for (const t of state.tables.filter((t) => /Log$/.test(t.name) && t.rows > 0)) {
+    const at = t.columns.indexOf('Time'), start = t.columns.indexOf('StartTime'), stop = t.columns.indexOf('StopTime');
+    if (at < 0 && start < 0) continue;
+    const answer = await post('/api/query', { statement: 'select * from ' + t.name });
+    const marks = (answer.rows || []).map((cells) => ({
+      from: irigSeconds(cells[at >= 0 ? at : start]), to: stop >= 0 ? irigSeconds(cells[stop]) : NaN,
+      title: t.columns.map((c, i) => c + ' = ' + cells[i]).join('\n') })).filter((m) => !isNaN(m.from));
+    if (marks.length) lanes.push({ name: t.name, marks });
+  }
+  const box = $('timeline');
+  box.innerHTML = '';
+  if (!lanes.length) return (box.textContent = 'No log holds a row with an IRIG time.');
+  const times = lanes.flatMap((l) => l.marks.flatMap((m) => [m.from, isNaN(m.to) ? m.from : m.to]));
+  const low = Math.min(...times), high = Math.max(...times), span = Math.max(high - low, 1);
+  const width = 640, left = 180, laneHeight = 28;
+  const svgNs = 'http://www.w3.org/2000/svg';
+  const svg = document.createElementNS(svgNs, 'svg');
+  svg.setAttribute('width', left + width + 40);
+  svg.setAttribute('height', (lanes.length + 1) * laneHeight + 20);
+  const add = (name, attributes, text) => {
+    const node = document.createElementNS(svgNs, name);
+    Object.entries(attributes).forEach(([k, v]) => node.setAttribute(k, v));
+    if (text !== undefined) node.textContent = text;
+    return svg.appendChild(node);
+  };
+  const x = (seconds) => left + ((seconds - low) / span) * width;
+  lanes.forEach((lane, i) => {
+    const y = i * laneHeight + 20;
+    add('text', { x: 0, y: y + 5 }, lane.name);
+    add('line', { x1: left, x2: left + width, y1: y, y2: y, stroke: '#ccc' });
+    lane.marks.forEach((m) => {
+      const mark = isNaN(m.to)
+        ? add('circle', { cx: x(m.from), cy: y, r: 5, fill: '#c40', class: 'mark' })
+        : add('rect', { x: x(m.from), y: y - 5, width: Math.max(2, x(m.to) - x(m.from)), height: 10, fill: '#48c', class: 'mark' });
+      mark.appendChild(document.createElementNS(svgNs, 'title')).textContent = m.title;
+    });
+  });
+  const axis = lanes.length * laneHeight + 20;
+  [0, 0.25, 0.5, 0.75, 1].forEach((f) => add('text', { x: left + f * width - 40, y: axis }, irigText(low + f * span)));
+  box.appendChild(svg);
+}
+
 $('tab-table').onclick = () => showView('table');
 $('tab-query').onclick = () => showView('query');
 $('tab-compare').onclick = () => { showView('compare'); compare('saved'); };
+$('tab-sets').onclick = () => { showView('sets'); showSets().catch((e) => show(e.message)); };
+$('tab-logs').onclick = () => { showView('logs'); showLogs().catch((e) => show(e.message)); };
 $('compare-saved').onclick = () => compare('saved');
 $('compare-second').onclick = () => compare('second');
 $('filter').onsubmit = (event) => {
