@@ -187,8 +187,11 @@ Json Workbench::Edit(const std::string& table, const std::string& id, size_t col
   RequireTable(table);
   if (const std::string why = UnstorableText(value); !why.empty()) throw WorkbenchRefusal(400, why);
   const std::string before = RowValue(table, id);
+  std::vector<Cells> schema;
+  SchemaRows(session_.Config().Root(), table, schema);
+  if (column >= schema.size()) throw WorkbenchRefusal(400, "no column " + std::to_string(column + 1));
   Cells cells = SplitCells(before);
-  if (column >= cells.size()) throw WorkbenchRefusal(400, "no column " + std::to_string(column + 1));
+  cells.resize(std::max(cells.size(), schema.size()));  // a row loaded narrower than its table
   cells[column] = value;
   Change("update " + table + " set * = " + Joined(cells) + " where System.RowNumber = " + id);
   undo_.push_back({table, id, before, false});
