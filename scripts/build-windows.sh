@@ -70,12 +70,15 @@ build_libdeflate() {
 
 libzip_source=$(fetch_source libzip libzip-dev)
 libdeflate_source=$(fetch_source libdeflate libdeflate-dev)
+# Debian's binary package splits cpp-httplib into a header and a shared library;
+# its source holds the whole library as one header, which builds with mingw-w64.
+httplib_source=$(fetch_source cpp-httplib libcpp-httplib-dev)
 for target in "i686 build-win32" "x86_64 build-win64"; do
   set -- $target
   echo "== Windows build ($1) in $2"
   build_libzip "$1"
   build_libdeflate "$1"
   cmake -S . -B "$2" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw.cmake" -DVEXA_WIN_ARCH="$1" \
-    -DVEXA_WIN_DEPS="$deps/$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    -DVEXA_WIN_DEPS="$deps/$1" -DHTTPLIB_INCLUDE_DIR="$httplib_source" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$2" -j"$(nproc)"
 done

@@ -3,8 +3,8 @@
 # under Wine, each in a fresh prefix of its own: the GoogleTest suite, then
 # vexacfg.exe on a file it creates under a name that Windows-1252 cannot write,
 # whose output must be the Linux tool's (line ends aside: a Windows console
-# program ends its lines with CR LF), then the
-# COM server as its callers meet it (scripts/windows-server-checks.sh).
+# program ends its lines with CR LF), then its workbench server through curl,
+# then the COM server as its callers meet it (scripts/windows-server-checks.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build-windows.sh
@@ -45,6 +45,19 @@ for target in "win32 build-win32" "win64 build-win64"; do
     echo "vexacfg.exe ($1): output differs from Linux" >&2
     exit 1
   fi
+  # The workbench: vexacfg.exe serve answers an HTTP client from Linux, and
+  # refuses a request without its token.
+  env LC_ALL=C.UTF-8 wine $2/tools/vexacfg.exe serve "$work/windows-Δοκιμή.cfg" --read-only >"$work/serve.out" 2>&1 &
+  for _ in $(seq 200); do grep -q '^http://' "$work/serve.out" && break; sleep 0.3; done
+  url=$(grep -m1 '^http://' "$work/serve.out" | tr -d '\r')
+  base=${url%%/\?*}
+  curl -sf -H "X-Vexa-Token: ${url##*token=}" "$base/api/tables" | grep -q '"name":"Colors","rows":1' ||
+    { echo "vexacfg.exe serve ($1): no table list from $url" >&2; exit 1; }
+  [ "$(curl -s -o /dev/null -w '%{http_code}' "$base/api/tables")" = 401 ] ||
+    { echo "vexacfg.exe serve ($1): a request without the token was not refused" >&2; exit 1; }
+  echo "vexacfg.exe serve ($1): answers with the token, refuses without"
+  wineserver -k 2>/dev/null || true
+  wait
   rm -rf "$work"
   scripts/windows-server-checks.sh "$2" $linux_tool
   wineserver -k 2>/dev/null || true

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the normal build, then AddressSanitizer + UBSan;
 # then the pool, queue, list and index tests under ThreadSanitizer; then the
-# 32- and 64-bit Windows builds under Wine (scripts/test-windows.sh).
+# 32- and 64-bit Windows builds under Wine (scripts/test-windows.sh). The
+# workbench's browser tests drive Debian's headless Chromium; their screenshots
+# are left in build/workbench-screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh browser
 jobs=$(nproc)
 run() {
   local dir=$1 filter=$2; shift 2

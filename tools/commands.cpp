@@ -94,6 +94,7 @@ void AddCommands(CLI::App& app, int& exitCode) {
   AddDiffCommand(app, exitCode);
   AddCheckCommand(app, exitCode);
   AddServerCommands(app, exitCode);
+  AddServeCommand(app, exitCode);
 }
 
 void AddFileCommands(CLI::App& app, int& exitCode) {

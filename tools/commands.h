@@ -27,3 +27,5 @@ void AddDiffCommand(CLI::App& app, int& exitCode);
 void AddCheckCommand(CLI::App& app, int& exitCode);
 // server_commands.cpp: register, unregister, script, typelib
 void AddServerCommands(CLI::App& app, int& exitCode);
+// workbench_server.cpp: serve
+void AddServeCommand(CLI::App& app, int& exitCode);

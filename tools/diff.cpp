@@ -9,6 +9,7 @@
 
 #include "tools/arguments.h"
 #include "tools/commands.h"
+#include "tools/diff.h"
 #include "tools/loaded_file.h"
 #include "tools/select_columns.h"
 #include "tools/tool_session.h"
@@ -33,6 +34,7 @@ class Report {
     if (json_) std::fputs(FormatJson().c_str(), stdout);
     return count_ ? 1 : 0;
   }
+  const std::vector<Json>& Items() const { return items_; }
 
  private:
   std::string FormatJson() const {
@@ -159,6 +161,27 @@ const TableText* Find(const std::vector<TableText>& tables, const std::string& n
   return nullptr;
 }
 
+// Adds the changes from `a` to `b` to the report; false, naming the table, when
+// the key column is missing from it.
+bool CompareTables(const std::vector<TableText>& a, const std::vector<TableText>& b, const DiffOptions& options,
+                   Report& report, std::string& keylessTable) {
+  auto wanted = [&](const TableText& table) { return options.table.empty() || SameName(table.name, options.table); };
+  for (const TableText& table : a) {
+    if (!wanted(table)) continue;
+    const TableText* other = Find(b, table.name);
+    if (!other) {
+      report.Add({{"table", table.name}, {"change", "table removed"}}, table.name + ": table removed");
+    } else if (!TableDiff(table, *other, report).Run(options.key)) {
+      keylessTable = table.name;
+      return false;
+    }
+  }
+  for (const TableText& table : b)
+    if (wanted(table) && !Find(a, table.name))
+      report.Add({{"table", table.name}, {"change", "table added"}}, table.name + ": table added");
+  return true;
+}
+
 int Diff(const DiffOptions& options) {
   LoadedFile a, b;
   std::string error;
@@ -167,19 +190,8 @@ int Diff(const DiffOptions& options) {
   if (!options.table.empty() && !Find(a.Tables(), options.table) && !Find(b.Tables(), options.table))
     return FailWith("no table " + options.table + " in either file", kExitUsage);
   Report report(options.mode == "json");
-  auto wanted = [&](const TableText& table) { return options.table.empty() || SameName(table.name, options.table); };
-  for (const TableText& table : a.Tables()) {
-    if (!wanted(table)) continue;
-    const TableText* other = Find(b.Tables(), table.name);
-    if (!other) {
-      report.Add({{"table", table.name}, {"change", "table removed"}}, table.name + ": table removed");
-    } else if (!TableDiff(table, *other, report).Run(options.key)) {
-      return FailWith("no column " + options.key + " in table " + table.name + " of both files", kExitUsage);
-    }
-  }
-  for (const TableText& table : b.Tables())
-    if (wanted(table) && !Find(a.Tables(), table.name))
-      report.Add({{"table", table.name}, {"change", "table added"}}, table.name + ": table added");
+  if (std::string table; !CompareTables(a.Tables(), b.Tables(), options, report, table))
+    return FailWith("no column " + options.key + " in table " + table + " of both files", kExitUsage);
   return report.Finish();
 }
 }  // namespace
@@ -198,4 +210,11 @@ void AddDiffCommand(CLI::App& app, int& exitCode) {
   command->add_option("--key", options->key, "The column that matches rows");
   command->add_option("--mode", options->mode, "list (default) or json")->check(CLI::IsMember({"list", "json"}));
   command->callback([options, &exitCode] { exitCode = Diff(*options); });
+}
+
+nlohmann::ordered_json TableChanges(const std::vector<TableText>& a, const std::vector<TableText>& b) {
+  Report report(true);
+  std::string unused;
+  CompareTables(a, b, DiffOptions(), report, unused);  // the first column is every table's key
+  return report.Items();
 }

@@ -21,6 +21,12 @@ bool LoadedFile::Load(const std::string& path, std::string& error) {
     return false;
   }
   versionName_ = Utf8FromNarrow(root->value.c_str());
+  tables_ = TableTexts(root);
+  return true;
+}
+
+std::vector<TableText> TableTexts(tAtrribute* root) {
+  std::vector<TableText> tables;
   // Walked by cursor: indexed access to a child list costs a walk each.
   root->BeginChildren();
   while (tAtrribute* node = root->NextChild()) {
@@ -38,10 +44,11 @@ bool LoadedFile::Load(const std::string& path, std::string& error) {
       } else if (section->name.Equals("TableContents")) {
         section->BeginChildren();
         while (tAtrribute* row = section->NextChild())
-          table.rows.push_back({Utf8FromNarrow(row->name.c_str()), Utf8FromNarrow(row->value.c_str())});
+          if (row->state != kRowDeleted)
+            table.rows.push_back({Utf8FromNarrow(row->name.c_str()), Utf8FromNarrow(row->value.c_str())});
       }
     }
-    tables_.push_back(std::move(table));
+    tables.push_back(std::move(table));
   }
-  return true;
+  return tables;
 }

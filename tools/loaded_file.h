@@ -31,5 +31,8 @@ class LoadedFile {
   std::vector<TableText> tables_;
 };
 
+// The tables of a tree, loaded or in use, leaving out rows marked deleted.
+std::vector<TableText> TableTexts(tAtrribute* root);
+
 // Names compare without regard to case.
 bool SameName(const std::string& a, const std::string& b);
