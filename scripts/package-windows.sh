@@ -27,6 +27,13 @@ idl_library() { sed -n 's/^ *uuid(\(.*\)),$/{\1}/p;s/^ *helpstring("\(.*\)")$/\1
 idl_classes() {
   awk '/uuid\(/ {match($0, /uuid\([^)]*\)/); u = substr($0, RSTART + 5, RLENGTH - 6)} /^coclass/ {print $2, "{" u "}"}' "$1"
 }
+# Each interface as NAME {UUID} PROXY: a dual interface's calls are marshalled
+# from its type library, a dispatch interface's as IDispatch calls.
+idl_interfaces() {
+  awk '/uuid\(/ {match($0, /uuid\([^)]*\)/); u = substr($0, RSTART + 5, RLENGTH - 6)}
+       /^interface [A-Za-z_]+ :/ {print $2, "{" u "}", "{00020424-0000-0000-C000-000000000046}"}
+       /^dispinterface/ {print $2, "{" u "}", "{00020420-0000-0000-C000-000000000046}"}' "$1"
+}
 
 # One Registry table row: KEY NAME VALUE (NAME "" for the key's own value, "*"
 # with no VALUE for a key without values). Root 0 is HKEY_CLASSES_ROOT.
@@ -49,14 +56,22 @@ class_rows() {
   registry_row "CLSID\\$clsid\\TypeLib" "" "$libid"
 }
 
-# What registering a DLL's type library writes.
+# What registering a DLL's type library writes: the library (widl marks it as
+# having a disk image, flag 8) and each of its interfaces.
 type_library_rows() {
-  local idl=$1 dll=$2 platform=$3 libid help
+  local idl=$1 dll=$2 platform=$3 libid help name iid proxy
   { read -r libid; read -r help; } < <(idl_library "$idl")
   registry_row "TypeLib\\$libid\\1.0" "" "$help"
   registry_row "TypeLib\\$libid\\1.0\\0\\$platform" "" "[INSTALLDIR]$dll"
-  registry_row "TypeLib\\$libid\\1.0\\FLAGS" "" "0"
+  registry_row "TypeLib\\$libid\\1.0\\FLAGS" "" "8"
   registry_row "TypeLib\\$libid\\1.0\\HELPDIR" "" "[INSTALLDIR]"
+  while read -r name iid proxy; do
+    registry_row "Interface\\$iid" "" "$name"
+    registry_row "Interface\\$iid\\ProxyStubClsid" "" "$proxy"
+    registry_row "Interface\\$iid\\ProxyStubClsid32" "" "$proxy"
+    registry_row "Interface\\$iid\\TypeLib" "" "$libid"
+    registry_row "Interface\\$iid\\TypeLib" "Version" "1.0"
+  done < <(idl_interfaces "$idl")
 }
 
 registry_table() {
@@ -73,9 +88,9 @@ registry_table() {
   done
 }
 
-# The package's description; the component and upgrade codes are fixed per
-# target, so that a later version upgrades this one and the two targets live
-# side by side.
+# The package's description, its files named from the folder above STAGE; the
+# component and upgrade codes are fixed per target, so that a later version
+# upgrades this one and the two targets live side by side.
 package_source() {
   local arch=$1 stage=$2 upgrade_code component_code program_files win64
   if [ "$arch" = x64 ]; then
@@ -101,7 +116,7 @@ package_source() {
 $(for file in "$stage"/*; do
   name=$(basename "$file")
   keypath=$([ "$name" = VexaConfigInterface.dll ] && echo ' KeyPath="yes"' || true)
-  echo "            <File Id=\"$(tr -c 'A-Za-z0-9_.\n' _ <<<"$name")\" Name=\"$name\" Source=\"$file\"$keypath/>"
+  echo "            <File Id=\"$(tr -c 'A-Za-z0-9_.\n' _ <<<"$name")\" Name=\"$name\" Source=\"stage/$name\"$keypath/>"
 done)
           </Component>
         </Directory>
@@ -151,8 +166,8 @@ for target in "x86 build-win32 i686 win32" "x64 build-win64 x86_64 win64"; do
   rm -f "$dist/$name.zip"
   (cd "$work/stage" && python3 -m zipfile -c "$dist/$name.zip" *)
 
-  package_source $arch "$root/$work/stage" >"$work/$name.wxs"
-  wixl -a $arch -o "$dist/$name.msi" "$work/$name.wxs"
+  package_source $arch "$work/stage" >"$work/$name.wxs"
+  (cd "$work" && wixl -a $arch -o "$dist/$name.msi" "$name.wxs")
   registry_table $platform >"$work/Registry.idt"
   msibuild "$dist/$name.msi" -i "$work/Registry.idt"
   add_rows "$dist/$name.msi" Environment $'PathEnv\t=-*PATH\t[~];[INSTALLDIR]\tServer' "$work" \

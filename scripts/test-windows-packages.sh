@@ -34,7 +34,8 @@ while read -r kind name id _; do
 done <<<"$typelib"
 registry_dump() {
   local reg=$1 key
-  for key in "${our_keys[@]}"; do $reg query "HKCR\\$key" /s 2>/dev/null || true; done | tr -d '\r' | grep -v '^$' | sort
+  for key in "${our_keys[@]}"; do $reg query "HKCR\\$key" /s 2>/dev/null || true; done | tr -d '\r' |
+    grep -E '^(HKEY_|    )' | sort
 }
 
 # Runs the suite against the server installed for one width: WINE starts

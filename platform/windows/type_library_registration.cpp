@@ -10,7 +10,8 @@ HRESULT RegisterTypeLibrary(const TypeLibraryIdentity&, const std::wstring& modu
   ITypeLib* library = nullptr;
   if (HRESULT hr = LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, &library); FAILED(hr)) return hr;
   std::wstring path = modulePath;
-  std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L"\\/"));
+  // The folder as installers write it, with its last backslash.
+  std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L"\\/") + 1);
   const HRESULT hr = RegisterTypeLib(library, path.data(), folder.data());
   library->Release();
   return hr;
