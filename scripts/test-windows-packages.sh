@@ -57,8 +57,8 @@ check_installed() {
     output=$($wine "$client" "$work_windows" 2>&1 | tr -d '\r') || true
     [ "$(tail -n 1 <<<"$output")" = "END late_bound_client" ] || { fail "$arch: late_bound_client:"; echo "$output" >&2; }
   fi
-  # Found on the PATH that the package set, by a program started afterwards.
-  output=$($wine cmd /c vexacfg.exe --version 2>&1 | tr -d '\r') || true
+  # Found on the PATH that the package set (Wine looks a bare program name up there).
+  output=$($wine vexacfg.exe --version 2>&1 | tr -d '\r') || true
   [ "$output" = "vexacfg $version" ] || fail "$arch: vexacfg.exe --version from the PATH: $output"
   cat >"$work/version.vbs" <<EOF
 Set files = CreateObject("Scripting.FileSystemObject")
@@ -103,6 +103,7 @@ for target in "win32 x86 build-win32" "win64 x64 build-win64"; do
     fail "$2: files left after uninstall"
   $wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v PATH 2>/dev/null |
     grep -qi VexaConfig && fail "$2: the PATH still names VexaConfig"
+  $wine vexacfg.exe --version >/dev/null 2>&1 && fail "$2: vexacfg.exe is still found"
   # What regsvr32 writes for the same DLLs at the same place must be what the package wrote.
   folder="$WINEPREFIX/drive_c/Program Files/VexaConfig"
   mkdir -p "$folder"
