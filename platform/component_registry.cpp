@@ -25,7 +25,7 @@ void UnregisterComponent(const std::wstring& progId) {
   Creators().erase(progId);
 }
 
-HRESULT CreateComponent(const std::wstring& progId, REFIID iid, void** object) {
+HRESULT CreateLinkedComponent(const std::wstring& progId, REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
   ComponentCreator creator = nullptr;

@@ -9,6 +9,8 @@
 // Called by the DLL's entry point on process attach and detach.
 void RecordServerModule(HMODULE module);
 void ReleaseServerModule();
+// True inside a DLL that recorded itself, false in a program.
+bool RunsInServerModule();
 #endif
 
 // The full path of the module: where its registration points and where its

@@ -3,7 +3,8 @@
 # Windows with mingw-w64, into build-win32/ and build-win64/. libzip and
 # libdeflate come from Debian's own source packages (the versions the Linux build
 # uses), built once per target into build-win-deps/ and kept there between builds. Everything is linked statically, so the programs
-# need no DLL beyond Windows' own.
+# need no DLL beyond Windows' own. Then the release files of both targets in
+# dist/ (scripts/package-windows.sh).
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
@@ -82,3 +83,4 @@ for target in "i686 build-win32" "x86_64 build-win64"; do
     -DVEXA_WIN_DEPS="$deps/$1" -DHTTPLIB_INCLUDE_DIR="$httplib_source" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$2" -j"$(nproc)"
 done
+scripts/package-windows.sh

@@ -9,7 +9,7 @@ for job in "$@"; do
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     bench) packages+=(libsqlite3-dev zlib1g-dev valgrind) ;;
     windows) packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
-                        wine wine64 wine32:i386 libwine-dev dpkg-dev curl) ;;
+                        wine wine64 wine32:i386 libwine-dev dpkg-dev curl wixl msitools) ;;
     browser) packages+=(chromium chromium-driver python3-selenium) ;;
     *) echo "install-deps.sh: unknown job $job" >&2; exit 2 ;;
   esac

@@ -4,7 +4,8 @@
 # vexacfg.exe on a file it creates under a name that Windows-1252 cannot write,
 # whose output must be the Linux tool's (line ends aside: a Windows console
 # program ends its lines with CR LF), then its workbench server through curl,
-# then the COM server as its callers meet it (scripts/windows-server-checks.sh).
+# then the COM server as its callers meet it (scripts/windows-server-checks.sh);
+# last, the installer packages in fresh prefixes (scripts/test-windows-packages.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build-windows.sh
@@ -62,3 +63,4 @@ for target in "win32 build-win32" "win64 build-win64"; do
   scripts/windows-server-checks.sh "$2" $linux_tool
   wineserver -k 2>/dev/null || true
 done
+scripts/test-windows-packages.sh $linux_tool

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The COM server of one Windows build under Wine, in the prefix the caller has
-# set up (WINEPREFIX, WINEARCH): regsvr32 registers the DLL and every registry
-# key of the fifteen classes is read back with reg; the VBScript suite and the
-# C++ client drive the registered classes; regsvr32 /u removes everything but
-# the CLSID root. Usage: windows-server-checks.sh BUILD-DIR LINUX-VEXACFG
+# set up (WINEPREFIX, WINEARCH): regsvr32 registers the server DLL and the
+# archive component's, and every registry key of the fifteen classes and of the
+# component is read back with reg; the VBScript suite and the C++ client drive
+# the registered classes; regsvr32 /u removes everything but the CLSID root,
+# and a second regsvr32 /u succeeds with nothing left to remove.
+# Usage: windows-server-checks.sh BUILD-DIR LINUX-VEXACFG
 set -euo pipefail
 build=$1 linux_tool=$2
 dll=$build/server/VexaConfigInterface.dll
-module=$(winepath -w "$dll" 2>/dev/null)
+zlib_dll=$build/server/VexaZLibInterface.dll
 # Windows' own programs of the prefix's width: Debian's `wine` starts the
 # 32-bit ones, which in a 64-bit prefix see the 32-bit registry view.
 if [ "$WINEARCH" = win64 ]; then wine=/usr/lib/wine/wine64; else wine=wine; fi
@@ -25,9 +27,11 @@ registry_tree() {
     END { for (k in keys) if (!(k in has)) print k "||" }' | sort
 }
 
-# What registration must write for one class, in the same form.
+# What registration must write for one class of MODULE (a DLL), in the same form.
 expected_tree() {
-  local root=$1 name=$2 clsid=$3 libid=$4 description="$2 Class" progid="VexaConfigInterface.$2"
+  local root=$1 name=$2 clsid=$3 libid=$4 module_dll=$5 description="$2 Class" progid="$(basename "$5" .dll).$2"
+  local module
+  module=$(winepath -w "$module_dll" 2>/dev/null)
   case $root in
     progid1) printf '%s\n' "$progid.1|(Default)|$description" "$progid.1\\CLSID|(Default)|$clsid" ;;
     progid) printf '%s\n' "$progid|(Default)|$description" "$progid\\CLSID|(Default)|$clsid" \
@@ -41,30 +45,41 @@ expected_tree() {
   esac | sort
 }
 
-# The classes and the library identifier, as the Linux tool's member tables have them.
+# The classes and the library identifier, as the Linux tool's member tables
+# have them, and the archive component's from its IDL: CLASS CLSID LIBID DLL.
 typelib=$($linux_tool typelib)
 libid=$(awk '/^library/ {print $4}' <<<"$typelib")
-mapfile -t classes < <(awk '/^coclass/ {print $2, $3}' <<<"$typelib")
+mapfile -t classes < <(awk -v libid="$libid" -v dll="$dll" '/^coclass/ {print $2, $3, libid, dll}' <<<"$typelib")
 [ ${#classes[@]} -eq 15 ] || fail "expected 15 classes from vexacfg typelib"
+mapfile -t zlib_uuids < <(sed -n 's/^ *uuid(\(.*\)),$/{\1}/p' server/vexa_zlib_interface.idl)
+classes+=("ZlibObj ${zlib_uuids[2]} ${zlib_uuids[0]} $zlib_dll")
 
-$wine regsvr32 /s "$dll" || fail "regsvr32 $dll"
+for module_dll in "$dll" "$zlib_dll"; do $wine regsvr32 /s "$module_dll" || fail "regsvr32 $module_dll"; done
 for class in "${classes[@]}"; do
   set -- $class
+  prefix=$(basename "$4" .dll)
   for root in progid1 progid clsid; do
-    case $root in progid1) key="VexaConfigInterface.$1.1" ;; progid) key="VexaConfigInterface.$1" ;; clsid) key="CLSID\\$2" ;; esac
+    case $root in progid1) key="$prefix.$1.1" ;; progid) key="$prefix.$1" ;; clsid) key="CLSID\\$2" ;; esac
     # Read twice before failing: a reg run under Wine was once seen to read a
     # key short, and what registration wrote does not change between reads.
-    diff <(expected_tree $root "$1" "$2" "$libid") <(registry_tree "$key") >/dev/null ||
-      diff <(expected_tree $root "$1" "$2" "$libid") <(registry_tree "$key") >/dev/null ||
-      { fail "registry entries of $key:"; diff <(expected_tree $root "$1" "$2" "$libid") <(registry_tree "$key") >&2 || true; }
+    diff <(expected_tree $root "$1" "$2" "$3" "$4") <(registry_tree "$key") >/dev/null ||
+      diff <(expected_tree $root "$1" "$2" "$3" "$4") <(registry_tree "$key") >/dev/null ||
+      { fail "registry entries of $key:"; diff <(expected_tree $root "$1" "$2" "$3" "$4") <(registry_tree "$key") >&2 || true; }
   done
 done
-$wine reg query "HKCR\\TypeLib\\$libid\\1.0\\0\\win$([ "$WINEARCH" = win64 ] && echo 64 || echo 32)" /ve 2>/dev/null |
-  tr -d '\r' | grep -qF "$module" || fail "the type library is registered under the module's path"
+for library in "$libid $dll" "${zlib_uuids[0]} $zlib_dll"; do
+  set -- $library
+  $wine reg query "HKCR\\TypeLib\\$1\\1.0\\0\\win$([ "$WINEARCH" = win64 ] && echo 64 || echo 32)" /ve 2>/dev/null |
+    tr -d '\r' | grep -qF "$(winepath -w "$2" 2>/dev/null)" || fail "the type library of $2 is registered under its path"
+done
 
 # Late-bound callers of the registered classes.
 work=$(mktemp -d)
 work_windows=$(winepath -w "$work" 2>/dev/null)
+# An archive for archive.vbs: a new file of the Linux tool as the member VEXA/pfConfig.
+$linux_tool create "$work/archive.cfg" >/dev/null
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[2], "w", zipfile.ZIP_DEFLATED).write(sys.argv[1], "VEXA/pfConfig")' \
+  "$work/archive.cfg" "$work/archive.zip"
 for script in tests/windows/*.vbs; do
   output=$($wine cscript //nologo "$(winepath -w "$script" 2>/dev/null)" "$work_windows" 2>&1 | tr -d '\r') || true
   marker="END $(basename "$script" .vbs)"
@@ -82,14 +97,17 @@ else
 fi
 rm -rf "$work"
 
-$wine regsvr32 /u /s "$dll" || fail "regsvr32 /u $dll"
+for module_dll in "$dll" "$zlib_dll"; do
+  $wine regsvr32 /u /s "$module_dll" || fail "regsvr32 /u $module_dll"
+  $wine regsvr32 /u /s "$module_dll" || fail "a second regsvr32 /u $module_dll, with nothing left to remove"
+done
 for class in "${classes[@]}"; do
   set -- $class
-  for key in "VexaConfigInterface.$1.1" "VexaConfigInterface.$1" "CLSID\\$2"; do
+  prefix=$(basename "$4" .dll)
+  for key in "$prefix.$1.1" "$prefix.$1" "CLSID\\$2" "TypeLib\\$3"; do
     $wine reg query "HKCR\\$key" >/dev/null 2>&1 && fail "$key is left after regsvr32 /u"
   done
 done
-$wine reg query "HKCR\\TypeLib\\$libid" >/dev/null 2>&1 && fail "the type library is left after regsvr32 /u"
 $wine reg query "HKCR\\CLSID" >/dev/null 2>&1 || fail "the CLSID root is gone"
 [ $failures -eq 0 ] && echo "COM server checks ($WINEARCH): passed"
 exit $((failures > 0))

@@ -21,16 +21,20 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
 
 STDAPI DllCanUnloadNow() { return ModuleLock::Count() == 0 ? S_OK : S_FALSE; }
 
+namespace {
+constexpr ModuleIdentity kModule = {L"VexaConfigInterface", &kTypeLibrary};
+}  // namespace
+
 STDAPI DllRegisterServer() {
   const std::wstring modulePath = ServerModulePath();
   for (const ClassEntry& entry : kObjectMap)
-    if (HRESULT hr = RegisterClassEntries(entry, modulePath); FAILED(hr)) return hr;
+    if (HRESULT hr = RegisterClassEntries(entry, kModule, modulePath); FAILED(hr)) return hr;
   return RegisterTypeLibrary(kTypeLibrary, modulePath);
 }
 
 STDAPI DllUnregisterServer() {
   for (const ClassEntry& entry : kObjectMap)
-    if (HRESULT hr = UnregisterClassEntries(entry); FAILED(hr)) return hr;
+    if (HRESULT hr = UnregisterClassEntries(entry, kModule); FAILED(hr)) return hr;
   return UnregisterTypeLibrary(kTypeLibrary);
 }
 

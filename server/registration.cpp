@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "automation/component_ids.h"
 #include "platform/guid_text.h"
 #include "platform/registry.h"
 
@@ -16,17 +15,17 @@ struct ScriptLine {
   const wchar_t* value;
 };
 
-// The same for every class, with %CLASS%, %DESCRIPTION%, %CLSID%, %MODULE% and
-// %TYPELIB% put in.
+// The same for every class, with %MODULE_NAME%, %CLASS%, %DESCRIPTION%, %CLSID%,
+// %MODULE% and %TYPELIB% put in.
 constexpr ScriptLine kClassScript[] = {
-    {L"VexaConfigInterface.%CLASS%.1", L"", L"%DESCRIPTION%"},
-    {L"VexaConfigInterface.%CLASS%.1\\CLSID", L"", L"%CLSID%"},
-    {L"VexaConfigInterface.%CLASS%", L"", L"%DESCRIPTION%"},
-    {L"VexaConfigInterface.%CLASS%\\CLSID", L"", L"%CLSID%"},
-    {L"VexaConfigInterface.%CLASS%\\CurVer", L"", L"VexaConfigInterface.%CLASS%.1"},
+    {L"%MODULE_NAME%.%CLASS%.1", L"", L"%DESCRIPTION%"},
+    {L"%MODULE_NAME%.%CLASS%.1\\CLSID", L"", L"%CLSID%"},
+    {L"%MODULE_NAME%.%CLASS%", L"", L"%DESCRIPTION%"},
+    {L"%MODULE_NAME%.%CLASS%\\CLSID", L"", L"%CLSID%"},
+    {L"%MODULE_NAME%.%CLASS%\\CurVer", L"", L"%MODULE_NAME%.%CLASS%.1"},
     {L"CLSID\\%CLSID%", L"", L"%DESCRIPTION%"},
-    {L"CLSID\\%CLSID%\\ProgID", L"", L"VexaConfigInterface.%CLASS%.1"},
-    {L"CLSID\\%CLSID%\\VersionIndependentProgID", L"", L"VexaConfigInterface.%CLASS%"},
+    {L"CLSID\\%CLSID%\\ProgID", L"", L"%MODULE_NAME%.%CLASS%.1"},
+    {L"CLSID\\%CLSID%\\VersionIndependentProgID", L"", L"%MODULE_NAME%.%CLASS%"},
     {L"CLSID\\%CLSID%\\Programmable", nullptr, nullptr},
     {L"CLSID\\%CLSID%\\InprocServer32", L"", L"%MODULE%"},
     {L"CLSID\\%CLSID%\\InprocServer32", L"ThreadingModel", L"Apartment"},
@@ -34,7 +33,7 @@ constexpr ScriptLine kClassScript[] = {
 };
 
 // Removed whole on unregister; the class key is also cleared before register.
-constexpr const wchar_t* kClassKeys[] = {L"VexaConfigInterface.%CLASS%.1", L"VexaConfigInterface.%CLASS%",
+constexpr const wchar_t* kClassKeys[] = {L"%MODULE_NAME%.%CLASS%.1", L"%MODULE_NAME%.%CLASS%",
                                          L"CLSID\\%CLSID%"};
 constexpr const wchar_t* kClassKey = kClassKeys[2];
 
@@ -47,18 +46,20 @@ std::wstring Expand(std::wstring text, const Replacements& replacements) {
   return text;
 }
 
-Replacements ClassReplacements(const ClassEntry& entry, const std::wstring& modulePath) {
-  return {{L"%CLASS%", entry.name},
+Replacements ClassReplacements(const ClassEntry& entry, const ModuleIdentity& module,
+                               const std::wstring& modulePath) {
+  return {{L"%MODULE_NAME%", module.name},
+          {L"%CLASS%", entry.name},
           {L"%DESCRIPTION%", entry.description},
           {L"%CLSID%", GuidToString(*entry.clsid)},
           {L"%MODULE%", modulePath},
-          {L"%TYPELIB%", GuidToString(LIBID_VEXACONFIGINTERFACELib)}};
+          {L"%TYPELIB%", GuidToString(*module.typeLibrary->libid)}};
 }
 
 }  // namespace
 
-HRESULT RegisterClassEntries(const ClassEntry& entry, const std::wstring& modulePath) {
-  const Replacements replacements = ClassReplacements(entry, modulePath);
+HRESULT RegisterClassEntries(const ClassEntry& entry, const ModuleIdentity& module, const std::wstring& modulePath) {
+  const Replacements replacements = ClassReplacements(entry, module, modulePath);
   if (HRESULT hr = RegistryDeleteTree(Expand(kClassKey, replacements)); FAILED(hr)) return hr;
   for (const ScriptLine& line : kClassScript) {
     const std::wstring key = Expand(line.key, replacements);
@@ -69,8 +70,8 @@ HRESULT RegisterClassEntries(const ClassEntry& entry, const std::wstring& module
   return S_OK;
 }
 
-HRESULT UnregisterClassEntries(const ClassEntry& entry) {
-  const Replacements replacements = ClassReplacements(entry, L"");
+HRESULT UnregisterClassEntries(const ClassEntry& entry, const ModuleIdentity& module) {
+  const Replacements replacements = ClassReplacements(entry, module, L"");
   for (const wchar_t* key : kClassKeys)
     if (HRESULT hr = RegistryDeleteTree(Expand(key, replacements)); FAILED(hr)) return hr;
   return S_OK;

@@ -13,6 +13,7 @@
 #include <string>
 #include <system_error>
 
+#include "automation/dispatch_object.h"
 #include "platform/component_registry.h"
 #include "platform/file_replace.h"
 #include "platform/native_file.h"
@@ -33,7 +34,7 @@ void TraceZipError(const char* action, const std::string& name, zip_error_t* err
   DebugTrace("ZlibObj: cannot %s %s: %s\n", action, name.c_str(), zip_error_strerror(error));
 }
 
-class ZlibObj final : public SingleInterfaceObject<IZlibObj, IID_IZlibObj> {
+class ZlibObj final : public DispatchObject<IZlibObj> {
  public:
   HRESULT STDMETHODCALLTYPE OpenArchive(const OLECHAR* path, long readFlag, long appendMode) override {
     if (!path) return E_POINTER;
@@ -199,6 +200,25 @@ class ZlibObj final : public SingleInterfaceObject<IZlibObj, IID_IZlibObj> {
     if (!ReadMemberOpen()) return E_FAIL;
     *length = static_cast<long>(memberSize_);
     return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_MemberCount(LONG* count) override {
+    if (!count) return E_POINTER;
+    *count = 0;
+    if (!archive_) return E_FAIL;
+    *count = static_cast<LONG>(zip_get_num_entries(archive_, 0));
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_MemberName(LONG index, BSTR* name) override {
+    if (!name) return E_POINTER;
+    *name = nullptr;
+    if (!archive_) return E_FAIL;
+    if (index < 1 || index > zip_get_num_entries(archive_, 0)) return E_INVALIDARG;
+    const char* entry = zip_get_name(archive_, static_cast<zip_uint64_t>(index - 1), ZIP_FL_ENC_GUESS);
+    if (!entry) return E_FAIL;
+    *name = SysAllocString(WideFromUtf8(entry).c_str());
+    return *name ? S_OK : E_OUTOFMEMORY;
   }
 
  private:
@@ -466,15 +486,55 @@ class ZlibObj final : public SingleInterfaceObject<IZlibObj, IID_IZlibObj> {
   size_t lookaheadPos_ = 0;
 };
 
+IZlibObj* Self(IDispatch* object) { return static_cast<IZlibObj*>(object); }
+
+// The members whose arguments are wide texts, bound by hand: the C++ methods
+// take plain wide strings, which an automation string passes as.
+HRESULT CallOpenArchive(IDispatch* object, VARIANT* arguments, VARIANT*) {
+  return Self(object)->OpenArchive(arguments[0].bstrVal, arguments[1].lVal, arguments[2].lVal);
+}
+HRESULT CallCloseArchive(IDispatch* object, VARIANT* arguments, VARIANT*) {
+  return Self(object)->CloseArchive(arguments[0].bstrVal);
+}
+HRESULT CallOpenFile(IDispatch* object, VARIANT* arguments, VARIANT*) {
+  return Self(object)->OpenFile(arguments[0].bstrVal, arguments[1].lVal);
+}
+HRESULT CallAddFolder(IDispatch* object, VARIANT* arguments, VARIANT*) {
+  return Self(object)->AddFolder(arguments[0].bstrVal);
+}
+HRESULT CallExtractFile(IDispatch* object, VARIANT* arguments, VARIANT*) {
+  return Self(object)->ExtractFile(arguments[0].bstrVal, arguments[1].bstrVal);
+}
+HRESULT CallGetFileLength(IDispatch* object, VARIANT*, VARIANT* result) {
+  long length = 0;
+  const HRESULT hr = Self(object)->GetFileLength(&length);
+  if (SUCCEEDED(hr) && result) result->vt = VT_I4, result->lVal = static_cast<LONG>(length);
+  return hr;
+}
+
+constexpr DispatchMember kZlibObjMembers[] = {
+    {L"OpenArchive", 1, MemberKind::Method, 3, {VT_BSTR, VT_I4, VT_I4}, 0, {}, CallOpenArchive},
+    {L"CloseArchive", 2, MemberKind::Method, 1, {VT_BSTR}, 0, {}, CallCloseArchive},
+    {L"OpenFile", 3, MemberKind::Method, 2, {VT_BSTR, VT_I4}, 0, {}, CallOpenFile},
+    Member<&IZlibObj::CloseFile>(L"CloseFile", 4, MemberKind::Method),
+    {L"AddFolder", 7, MemberKind::Method, 1, {VT_BSTR}, 0, {}, CallAddFolder},
+    {L"ExtractFile", 8, MemberKind::Method, 2, {VT_BSTR, VT_BSTR}, 0, {}, CallExtractFile},
+    {L"GetFileLength", 10, MemberKind::Method, 0, {}, 0, {}, CallGetFileLength},
+    Member<&IZlibObj::get_MemberCount>(L"MemberCount", 11, MemberKind::Get),
+    Member<&IZlibObj::get_MemberName>(L"MemberName", 12, MemberKind::Get),
+};
+}  // namespace
+
+const DispatchTable IZlibObj::kDispatch{kZlibObjMembers};
+
 HRESULT CreateZlibObj(REFIID iid, void** object) {
-  auto* instance = new (std::nothrow) ZlibObj;
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  ZlibObj* instance = NewObject<ZlibObj>();
   if (!instance) return E_OUTOFMEMORY;
-  instance->AddRef();
   const HRESULT hr = instance->QueryInterface(iid, object);
   instance->Release();
   return hr;
 }
-
-}  // namespace
 
 void RegisterArchiveComponent() { RegisterComponent(kZlibObjProgId, CreateZlibObj); }

@@ -1,4 +1,7 @@
 #include "automation/parameter_defaults.h"
+#include "platform/component_registry.h"
+#include "platform/native_path.h"
+#include "storage/zlib_obj.h"
 
 #include "tests/collection_fixture.h"
 
@@ -138,4 +141,30 @@ TEST(Dispatch, EveryObjectCountsInTheModule) {
   EXPECT_EQ(ModuleLock::Count(), before + 1);
   item->Release();
   EXPECT_EQ(ModuleLock::Count(), before);
+}
+
+// What a script does with the archive component: open an archive, list its
+// members by number (from 1) and extract one, all by name.
+TEST(Dispatch, TheArchiveComponentListsAndExtractsByName) {
+  ScratchDir dir;
+  const std::string path = dir.Path("flight.zip");
+  WriteArchive(path, {{"VEXA/", ""}, {"VEXA/pfConfig", "Root 5.0\n"}});
+  RegisterArchiveComponent();
+  IDispatch* zip = nullptr;
+  ASSERT_EQ(CreateComponent(kZlibObjProgId, IID_IDispatch, reinterpret_cast<void**>(&zip)), S_OK);
+  const std::wstring widePath = WideFromNativePath(path), extracted = WideFromNativePath(dir.Path("pfConfig.txt"));
+  Var result;
+  ASSERT_EQ(Call(zip, IdOf(zip, L"OpenArchive"), DISPATCH_METHOD, {Var(widePath.c_str()), Var(1), Var(0)}, nullptr),
+            S_OK);
+  ASSERT_EQ(Call(zip, IdOf(zip, L"MemberCount"), DISPATCH_PROPERTYGET, {}, &result), S_OK);
+  EXPECT_EQ(result.lVal, 2);
+  ASSERT_EQ(Call(zip, IdOf(zip, L"MemberName"), DISPATCH_PROPERTYGET, {Var(2)}, &result), S_OK);
+  EXPECT_STREQ(result.bstrVal, L"VEXA/pfConfig");
+  EXPECT_EQ(Call(zip, IdOf(zip, L"MemberName"), DISPATCH_PROPERTYGET, {Var(3)}, &result), E_INVALIDARG);
+  EXPECT_EQ(Call(zip, IdOf(zip, L"ExtractFile"), DISPATCH_METHOD, {Var(L"VEXA/pfConfig"), Var(extracted.c_str())},
+                 nullptr),
+            S_OK);
+  EXPECT_EQ(Call(zip, IdOf(zip, L"CloseArchive"), DISPATCH_METHOD, {Var(L"VEXA Config File")}, nullptr), S_OK);
+  EXPECT_EQ(ReadTextFile(dir.Path("pfConfig.txt")), "Root 5.0\n");
+  zip->Release();
 }

@@ -16,6 +16,8 @@ void ReleaseServerModule() {
   serverModule = nullptr;
 }
 
+bool RunsInServerModule() { return serverModule != nullptr; }
+
 std::wstring ServerModulePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {

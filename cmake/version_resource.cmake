@@ -1,0 +1,23 @@
+# The VERSIONINFO resource of a Windows program or DLL: file and product version
+# from the project's version, so that Explorer's Details and
+# (Get-Item FILE).VersionInfo show them.
+function(vexa_version_resource target description)
+  get_target_property(type ${target} TYPE)
+  get_target_property(name ${target} OUTPUT_NAME)
+  if(NOT name)
+    set(name ${target})
+  endif()
+  if(type STREQUAL "EXECUTABLE")
+    set(VEXA_RC_TYPE VFT_APP)
+    set(VEXA_RC_FILE ${name}.exe)
+  else()
+    set(VEXA_RC_TYPE VFT_DLL)
+    set(VEXA_RC_FILE ${name}.dll)
+  endif()
+  set(VEXA_RC_NAME ${name})
+  set(VEXA_RC_DESCRIPTION "${description}")
+  set(VEXA_RC_NUMBERS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0")
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/version_resource.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
