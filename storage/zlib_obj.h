@@ -11,10 +11,6 @@ inline constexpr IID IID_IZlibObj = {0x6A1E2C41, 0x3B7D, 0x4F0A, {0x9C, 0x11, 0x
 
 inline constexpr const wchar_t* kZlibObjProgId = L"VexaZLibInterface.ZlibObj";
 
-// The most that one member may inflate to, far above any real configuration: a
-// member that claims or inflates to more is refused, whatever memory there is.
-inline constexpr size_t kMaxMemberBytes = size_t{1} << 30;
-
 // The deflate level of the members written: libdeflate's fastest. On
 // configuration texts it takes about an eighth of the time of zlib's default (6)
 // for an archive under one and a third times as large.
@@ -39,6 +35,9 @@ struct IZlibObj : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE ExtractFile(const OLECHAR* member, const OLECHAR* destinationPath) = 0;
   virtual HRESULT STDMETHODCALLTYPE Zputs(const char* text, long* written) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetFileLength(long* length) = 0;
+  // Closes the archive without writing anything: what was written since
+  // OpenArchive is dropped and the file stays as it was.
+  virtual HRESULT STDMETHODCALLTYPE DiscardArchive() = 0;
 
  protected:
   ~IZlibObj() = default;
