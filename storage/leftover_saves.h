@@ -6,5 +6,6 @@
 // temporary files of earlier saves that never finished: "FILE.saving-XXXXXX",
 // and for an archive the archive library's "FILE.XXXXXX" when it is empty or an
 // archive without its closing directory (a finished archive, such as a copy
-// the user made under such a name, stays).
+// the user made under such a name, stays). Throws when the folder cannot be
+// read or memory runs out.
 void RemoveLeftoverSaves(const std::string& path);

@@ -40,8 +40,8 @@ bool CanRename(const std::string& target, const struct stat* existing) {
   return (!existing || existing->st_nlink <= 1) && access(FolderOf(target).c_str(), W_OK) == 0;
 }
 
-void SyncFolder(const std::string& target) {
-  const int folder = open(FolderOf(target).c_str(), O_RDONLY);
+void SyncFolder(const std::string& folderPath) {
+  const int folder = open(folderPath.c_str(), O_RDONLY);
   if (folder < 0) return;
   fsync(folder);
   close(folder);
@@ -49,8 +49,11 @@ void SyncFolder(const std::string& target) {
 
 enum class Outcome { Done, Failed, CannotKeepOwner };
 
-// The new content in a temporary file with the target's mode and owner, renamed over it.
+// The new content in a temporary file with the target's mode and owner, renamed
+// over it. Everything that needs memory comes before the rename, so that a save
+// reported as failed has never replaced the file.
 Outcome ReplaceByRename(const std::string& target, const struct stat* existing, const ContentProducer& produce) {
+  const std::string folder = FolderOf(target);
   std::string temporary = target + kSavingSuffix + "XXXXXX";
   const int descriptor = mkstemp(temporary.data());
   if (descriptor < 0) return Outcome::Failed;
@@ -63,14 +66,14 @@ Outcome ReplaceByRename(const std::string& target, const struct stat* existing, 
   } else if (existing && (own.st_uid != existing->st_uid || own.st_gid != existing->st_gid) &&
              fchown(descriptor, existing->st_uid, existing->st_gid) != 0) {
     outcome = Outcome::CannotKeepOwner;
-  } else if (produce([descriptor](const char* data, size_t size) { return WriteAll(descriptor, data, size); }) &&
+  } else if (ProduceContent(produce, [descriptor](const char* data, size_t size) { return WriteAll(descriptor, data, size); }) &&
              fsync(descriptor) == 0) {
     outcome = Outcome::Done;
   }
   if (close(descriptor) != 0 && outcome == Outcome::Done) outcome = Outcome::Failed;
   if (outcome == Outcome::Done && std::rename(temporary.c_str(), target.c_str()) != 0) outcome = Outcome::Failed;
   if (outcome != Outcome::Done) unlink(temporary.c_str());
-  else SyncFolder(target);
+  else SyncFolder(folder);
   return outcome;
 }
 

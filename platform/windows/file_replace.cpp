@@ -49,13 +49,14 @@ Outcome ReplaceByMove(const std::string& target, const ContentProducer& produce)
   std::string temporary;
   const HANDLE file = CreateBeside(target, temporary);
   if (file == INVALID_HANDLE_VALUE) return Outcome::CannotRename;
-  bool written = produce([file](const char* data, size_t size) { return WriteAll(file, data, size); }) &&
+  // The names are made before the content, so that nothing after it needs memory.
+  const std::wstring from = Wide(temporary), to = Wide(target);
+  bool written = ProduceContent(produce, [file](const char* data, size_t size) { return WriteAll(file, data, size); }) &&
                  FlushFileBuffers(file);
   written = CloseHandle(file) && written;
-  if (written && MoveFileExW(Wide(temporary).c_str(), Wide(target).c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (written && MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return Outcome::Done;
-  DeleteFileW(Wide(temporary).c_str());
+  DeleteFileW(from.c_str());
   return Outcome::Failed;
 }
 
