@@ -34,7 +34,10 @@ bool FolderEntryNames(const std::string& folder, std::vector<std::string>& names
   WIN32_FIND_DATAW found;
   const HANDLE search = FindFirstFileW(WideFromUtf8(folder + "\\*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
-  const std::unique_ptr<void, BOOL (*)(HANDLE)> closer(search, FindClose);
+  struct SearchCloser {
+    HANDLE search;
+    ~SearchCloser() { FindClose(search); }
+  } closer{search};
   do {
     const std::wstring name = found.cFileName;
     if (name != L"." && name != L"..") names.push_back(Utf8FromWide(name));
