@@ -230,14 +230,14 @@ tAtrribute* tConfigSource::LoadArchive(const char* path) {
     return nullptr;
   }
   BSTR firstLine = nullptr;
-  if (archive->Zgets(&firstLine, kZgetsLimit, 0) != S_OK) {
-    SysFreeString(firstLine);
+  const HRESULT got = archive->Zgets(&firstLine, kZgetsLimit, 0);
+  const std::unique_ptr<OLECHAR, decltype(&SysFreeString)> lineOwner(firstLine, SysFreeString);
+  if (got != S_OK) {
     DebugTrace("tConfigSource::LoadAttributesFromFile, failed in VexaZLibInterface Zgets. Illegal config file?\n");
     return nullptr;
   }
   tString line, version;
   TStringFromBstr(firstLine, line);
-  SysFreeString(firstLine);
   if (!ParseRootLine(line.c_str(), version)) return nullptr;
 
   // The length the archive states sizes the pieces, but is not trusted: the

@@ -440,8 +440,13 @@ class ZlibObj final : public SingleInterfaceObject<IZlibObj, IID_IZlibObj> {
       zip_discard(archive_);
     }
     archive_ = nullptr;
-    if (ok && !ReplaceFileContent(path_, [this](const ContentWriter& write) { return WriteBytes(write); })) {
-      DebugTrace("ZlibObj: cannot write %s\n", path_.c_str());
+    try {
+      if (ok && !ReplaceFileContent(path_, [this](const ContentWriter& write) { return WriteBytes(write); })) {
+        DebugTrace("ZlibObj: cannot write %s\n", path_.c_str());
+        ok = false;
+      }
+    } catch (const std::bad_alloc&) {
+      DebugTrace("ZlibObj: out of memory writing %s\n", path_.c_str());
       ok = false;
     }
     DropBuffer();
