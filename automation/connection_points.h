@@ -25,7 +25,12 @@ class SnapshotEnumerator final : public SingleInterfaceObject<Enumerator, kIid> 
     *out = nullptr;
     auto* enumerator = new (std::nothrow) SnapshotEnumerator();
     if (!enumerator) return E_OUTOFMEMORY;
-    enumerator->elements_ = elements;
+    try {
+      enumerator->elements_ = elements;
+    } catch (const std::bad_alloc&) {
+      delete enumerator;
+      return E_OUTOFMEMORY;
+    }
     for (const Element& element : elements) Hold(element);
     enumerator->position_ = position;
     enumerator->AddRef();
@@ -138,8 +143,13 @@ class WithConnectionPoint : public Base, public IConnectionPointContainer {
       *cookie = 0;
       void* events = nullptr;
       if (FAILED(sink->QueryInterface(kSourceIid, &events))) return CONNECT_E_CANNOTCONNECT;
+      try {
+        container_.sinks_.push_back({static_cast<IUnknown*>(events), container_.nextCookie_});
+      } catch (const std::bad_alloc&) {
+        static_cast<IUnknown*>(events)->Release();
+        return E_OUTOFMEMORY;
+      }
       *cookie = container_.nextCookie_++;
-      container_.sinks_.push_back({static_cast<IUnknown*>(events), *cookie});
       return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {

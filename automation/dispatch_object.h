@@ -6,6 +6,7 @@
 #pragma once
 #include <new>
 
+#include "automation/call_guard.h"
 #include "automation/dispatch_table.h"
 #include "automation/module_lock.h"
 #include "platform/type_library_dispatch.h"
@@ -53,13 +54,15 @@ class DispatchObject : public Interface {
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, std::uint16_t flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception, unsigned* argumentError) override {
-    if constexpr (kTypeLibraryDispatch) {
-      return TypeLibraryInvoke(*Interface::kIid, static_cast<Interface*>(this), member, flags, params, result,
-                               exception, argumentError);
-    } else {
-      (void)exception;
-      return DispatchInvoke(Interface::kDispatch, this, member, flags, params, result, argumentError);
-    }
+    return GuardedCall("Invoke", nullptr, [&] {
+      if constexpr (kTypeLibraryDispatch) {
+        return TypeLibraryInvoke(*Interface::kIid, static_cast<Interface*>(this), member, flags, params, result,
+                                 exception, argumentError);
+      } else {
+        (void)exception;
+        return DispatchInvoke(Interface::kDispatch, this, member, flags, params, result, argumentError);
+      }
+    });
   }
 
  protected:
@@ -71,11 +74,17 @@ class DispatchObject : public Interface {
   ModuleLockHolder moduleLock_;
 };
 
-// A new object holding one reference for the caller; null when memory runs out.
+// A new object holding one reference for the caller; null when memory runs out,
+// for the object or for what its constructor allocates.
 template <class T>
 T* NewObject() {
-  T* object = new (std::nothrow) T();
-  if (object) object->AddRef();
+  T* object = nullptr;
+  try {
+    object = new T();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  object->AddRef();
   return object;
 }
 

@@ -38,15 +38,18 @@ class ItemCollection : public DispatchObject<Interface> {
 
   HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** enumerator) override {
     if (!enumerator) return E_POINTER;
-    std::vector<IDispatch*> snapshot;
-    for (ItemClass* item : items_) {
-      BeforeHandOut(*item);
-      snapshot.push_back(static_cast<ItemInterface*>(item));
-    }
-    IEnumVARIANT* items = nullptr;
-    HRESULT hr = ItemEnumerator::Create(snapshot, 0, &items);
-    *enumerator = items;
-    return hr;
+    *enumerator = nullptr;
+    return GuardedCall("_NewEnum", nullptr, [&] {
+      std::vector<IDispatch*> snapshot;
+      for (ItemClass* item : items_) {
+        BeforeHandOut(*item);
+        snapshot.push_back(static_cast<ItemInterface*>(item));
+      }
+      IEnumVARIANT* items = nullptr;
+      HRESULT hr = ItemEnumerator::Create(snapshot, 0, &items);
+      *enumerator = items;
+      return hr;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE Item(VARIANT indexOrName, ItemInterface** item) override {
@@ -101,11 +104,15 @@ class ItemCollection : public DispatchObject<Interface> {
     if (!out) return E_POINTER;
     ItemClass* item = NewObject<ItemClass>();
     if (!item) return E_OUTOFMEMORY;
-    if (FAILED(setUp(*item))) {
+    const HRESULT hr = GuardedCall("Add", nullptr, [&] {
+      if (FAILED(setUp(*item))) return E_FAIL;
+      Insert(item);
+      return S_OK;
+    });
+    if (FAILED(hr)) {
       item->Release();
-      return E_FAIL;
+      return hr;
     }
-    Insert(item);
     return HandOut<ItemInterface>(item, out);
   }
 
@@ -133,23 +140,21 @@ class ItemCollection : public DispatchObject<Interface> {
   HRESULT RewriteTable(const char* deleteStatement, Build buildStatement) {
     tSqlQueryEngine* engine = binding_.Engine();
     if (!engine) return E_POINTER;
-    // Built before anything changes: a value that the file cannot hold (one
-    // with a line break) refuses the whole save and leaves the table as it was.
-    std::vector<std::string> statements;
-    tString statement;
-    try {
+    return GuardedCall("SaveTable", nullptr, [&] {
+      // Built before anything changes: a value that the file cannot hold (one
+      // with a line break) refuses the whole save and leaves the table as it was.
+      std::vector<std::string> statements;
+      tString statement;
       for (ItemClass* item : items_) {
         if (!buildStatement(*item, statement)) continue;
         if (std::strpbrk(statement.c_str(), "\r\n")) return E_INVALIDARG;
         statements.emplace_back(statement.c_str());
       }
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    }
-    if (HRESULT hr = engine->Query(deleteStatement); FAILED(hr)) return hr;
-    if (HRESULT hr = engine->Commit(); FAILED(hr)) return hr;
-    for (const std::string& insert : statements) engine->Query(insert.c_str());
-    return S_OK;
+      if (HRESULT hr = engine->Query(deleteStatement); FAILED(hr)) return hr;
+      if (HRESULT hr = engine->Commit(); FAILED(hr)) return hr;
+      for (const std::string& insert : statements) engine->Query(insert.c_str());
+      return S_OK;
+    });
   }
 
   std::vector<ItemClass*> items_;

@@ -4,8 +4,12 @@
 
 HRESULT ItemEnumerator::Create(const std::vector<IDispatch*>& items, std::size_t position, IEnumVARIANT** out) {
   if (!out) return E_POINTER;
-  ItemEnumerator* enumerator = new (std::nothrow) ItemEnumerator(items, position);
-  if (!enumerator) return E_OUTOFMEMORY;
+  ItemEnumerator* enumerator = nullptr;
+  try {
+    enumerator = new ItemEnumerator(items, position);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
   enumerator->AddRef();
   *out = enumerator;
   return S_OK;

@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "platform/calendar_time.h"
@@ -17,8 +19,10 @@ void MessageLog::Open(const std::string& path, bool deleteExisting) {
 }
 
 // Messages are formatted in full rather than cut at a fixed buffer size: a path
-// in a message is exactly what its reader needs.
-void MessageLog::Write(const char* format, ...) {
+// in a message is exactly what its reader needs. When memory has run out (the
+// very thing the line may report), the line is cut at what a buffer on the
+// stack holds instead.
+void MessageLog::Write(const char* format, ...) noexcept {
   if (!open_) return;
   va_list args;
   va_start(args, format);
@@ -26,12 +30,24 @@ void MessageLog::Write(const char* format, ...) {
   va_copy(measure, args);
   const int length = std::vsnprintf(nullptr, 0, format, measure);
   va_end(measure);
-  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-  if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+  char shortText[1024];
+  std::unique_ptr<char[]> longText;
+  char* text = shortText;
+  size_t room = sizeof shortText;
+  if (length >= static_cast<int>(sizeof shortText)) {
+    longText.reset(new (std::nothrow) char[static_cast<size_t>(length) + 1]);
+    if (longText) text = longText.get(), room = static_cast<size_t>(length) + 1;
+  }
+  if (length >= 0) std::vsnprintf(text, room, format, args);
+  else text[0] = '\0';
   va_end(args);
-  std::FILE* file = OpenNativeFile(path_, "a");
+  std::FILE* file = nullptr;
+  try {
+    file = OpenNativeFile(path_, "a");
+  } catch (const std::bad_alloc&) {
+  }
   if (!file) return;
-  std::fputs(text.c_str(), file);
+  std::fputs(text, file);
   std::fputc('\n', file);
   std::fclose(file);
 }

@@ -10,7 +10,7 @@ class MessageLog {
   void Open(const std::string& path, bool deleteExisting);
   // Appends one line; nothing happens while no log is open, and a line that
   // cannot be written is lost.
-  void Write(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void Write(const char* format, ...) noexcept __attribute__((format(printf, 2, 3)));
 
  private:
   std::string path_;

@@ -5,6 +5,7 @@
 #include <string>
 #include <type_traits>
 
+#include "automation/call_guard.h"
 #include "platform/file_replace.h"
 #include "platform/native_file.h"
 #include "platform/native_path.h"
@@ -81,18 +82,21 @@ HRESULT STDMETHODCALLTYPE VexaConfig::QueryInterface(REFIID iid, void** object) 
 HRESULT STDMETHODCALLTYPE VexaConfig::InterfaceSupportsErrorInfo(REFIID iid) { return iid == IID_IVexaConfig ? S_OK : S_FALSE; }
 
 HRESULT STDMETHODCALLTYPE VexaConfig::Open(BSTR pathAndName, VARIANT_BOOL createBackupFile) {
-  return OpenPath(PathFrom(pathAndName), IsTrue(createBackupFile));
+  return GuardedCall("Open", &log_, [&] { return OpenPath(PathFrom(pathAndName), IsTrue(createBackupFile)); });
 }
 
 HRESULT VexaConfig::OpenPath(const std::string& path, bool createBackupFile) {
-  if (opened_) Close(VARIANT_TRUE);
+  if (opened_) CloseOpened(true);
   path_ = path;
   // Taken before the load: a change made meanwhile is then seen at the next save.
   stamped_ = ReadFileStamp(path_, stamp_);
   TraceScope traces;
   tAtrribute* root = source_.LoadAttributesFromFile(path_.c_str());
   if (!root) {
-    log_.Write("Open: Unable to load VEXA configuration file: ( %s )%s", Shown(path_).c_str(), CauseOf(traces).c_str());
+    // The loader's own account of a failure it met, or else what it traced.
+    const std::string& failure = source_.LoadFailure();
+    log_.Write("Open: Unable to load VEXA configuration file: ( %s )%s", Shown(path_).c_str(),
+               failure.empty() ? CauseOf(traces).c_str() : (": " + failure).c_str());
     path_.clear();
     return E_FAIL;
   }
@@ -136,7 +140,9 @@ HRESULT VexaConfig::SelectActiveParameterSet() {
   return FAILED(hr) ? hr : S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE VexaConfig::Save() {
+HRESULT STDMETHODCALLTYPE VexaConfig::Save() { return GuardedCall("Save", &log_, [&] { return SaveTree(); }); }
+
+HRESULT VexaConfig::SaveTree() {
   if (!opened_) {
     log_.Write("Save: Called but configuration file was never opened");
     return S_OK;
@@ -171,12 +177,16 @@ void VexaConfig::KeepChangedFile() {
 // The configuration source keeps its tree after a close, so that statements
 // still see the closed file until the next load.
 HRESULT STDMETHODCALLTYPE VexaConfig::Close(VARIANT_BOOL withSave) {
+  return GuardedCall("Close", &log_, [&] { return CloseOpened(IsTrue(withSave)); });
+}
+
+HRESULT VexaConfig::CloseOpened(bool withSave) {
   if (!opened_) {
     log_.Write("Close: Called but configuration file was never opened");
     return S_OK;
   }
-  if (IsTrue(withSave)) {
-    if (HRESULT hr = Save(); FAILED(hr)) {
+  if (withSave) {
+    if (HRESULT hr = SaveTree(); FAILED(hr)) {
       log_.Write("Close: Save failed on configuration file: ( %s )", Shown(path_).c_str());
       return hr;
     }
@@ -187,7 +197,10 @@ HRESULT STDMETHODCALLTYPE VexaConfig::Close(VARIANT_BOOL withSave) {
 }
 
 HRESULT STDMETHODCALLTYPE VexaConfig::Create(BSTR pathAndName, VARIANT_BOOL openAfterCreate) {
-  const std::string path = PathFrom(pathAndName);
+  return GuardedCall("Create", &log_, [&] { return CreatePath(PathFrom(pathAndName), IsTrue(openAfterCreate)); });
+}
+
+HRESULT VexaConfig::CreatePath(const std::string& path, bool openAfterCreate) {
   if (!::VersionName(version_)) {
     log_.Write("Create: Unknown Version Number: ( %d )", static_cast<int>(version_));
     return E_FAIL;
@@ -199,8 +212,8 @@ HRESULT STDMETHODCALLTYPE VexaConfig::Create(BSTR pathAndName, VARIANT_BOOL open
   }
   if (HRESULT hr = OpenPath(path, false); hr != S_OK) return hr;
   RunUpgradeStatements(engine_);
-  Close(VARIANT_TRUE);
-  if (IsTrue(openAfterCreate)) OpenPath(path, false);
+  CloseOpened(true);
+  if (openAfterCreate) OpenPath(path, false);
   return S_OK;
 }
 
@@ -220,8 +233,11 @@ HRESULT VexaConfig::WriteTemplate(const std::string& path) {
 }
 
 HRESULT STDMETHODCALLTYPE VexaConfig::get_VersionFromFile(BSTR fileName, BSTR* version) {
+  return GuardedCall("Version", &log_, [&] { return VersionOfFile(PathFrom(fileName), version); });
+}
+
+HRESULT VexaConfig::VersionOfFile(const std::string& path, BSTR* version) {
   if (!version) return E_POINTER;
-  const std::string path = PathFrom(fileName);
   std::FILE* file = OpenNativeFile(path, "r");
   if (!file) {
     log_.Write("Version: Failed to open config file: ( %s )", Shown(path).c_str());
@@ -256,13 +272,18 @@ HRESULT STDMETHODCALLTYPE VexaConfig::put_Version(LONG version) {
 }
 
 HRESULT STDMETHODCALLTYPE VexaConfig::OpenMessageLog(BSTR nameAndPath, VARIANT_BOOL deleteExistingLog) {
-  log_.Open(PathFrom(nameAndPath), IsTrue(deleteExistingLog));
-  return S_OK;
+  return GuardedCall("OpenMessageLog", nullptr, [&] {
+    log_.Open(PathFrom(nameAndPath), IsTrue(deleteExistingLog));
+    return S_OK;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE VexaConfig::Query(BSTR query, VARIANT* results) {
+  return GuardedCall("Query", &log_, [&] { return QueryRows(Narrow(query), results); });
+}
+
+HRESULT VexaConfig::QueryRows(const tString& statement, VARIANT* results) {
   ResultSet rows;
-  const tString statement = Narrow(query);
   HRESULT hr = engine_.Query(statement.c_str(), &rows, '|');
   if (hr != S_OK) return hr;
   const int count = rows.Count();
@@ -295,6 +316,11 @@ HRESULT STDMETHODCALLTYPE VexaConfig::Query(BSTR query, VARIANT* results) {
 // Without an open file the engine has no tree to read, so no collection is made.
 template <class Collection, class Interface>
 HRESULT VexaConfig::LoadCollection(Interface** out) {
+  return GuardedCall("Collection", &log_, [&] { return MakeCollection<Collection>(out); });
+}
+
+template <class Collection, class Interface>
+HRESULT VexaConfig::MakeCollection(Interface** out) {
   if (!out || !opened_) return E_POINTER;
   Collection* collection = NewObject<Collection>();
   if (!collection) return E_OUTOFMEMORY;

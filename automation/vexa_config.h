@@ -89,12 +89,20 @@ class VexaConfig final : public WithConnectionPoint<DispatchObject<IVexaConfig>,
   friend T* NewObject();
   VexaConfig();
   ~VexaConfig() override = default;
+  // The bodies of the automation methods of the same names, inside their guards.
   HRESULT OpenPath(const std::string& path, bool createBackupFile);
+  HRESULT SaveTree();
+  HRESULT CloseOpened(bool withSave);
+  HRESULT CreatePath(const std::string& path, bool openAfterCreate);
+  HRESULT VersionOfFile(const std::string& path, BSTR* version);
+  HRESULT QueryRows(const tString& statement, VARIANT* results);
   HRESULT SelectActiveParameterSet();
   HRESULT WriteTemplate(const std::string& path);
   void KeepChangedFile();
   template <class Collection, class Interface>
   HRESULT LoadCollection(Interface** out);
+  template <class Collection, class Interface>
+  HRESULT MakeCollection(Interface** out);
 
   tConfigSource source_;
   tSqlQueryEngine engine_;

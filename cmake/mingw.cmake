@@ -14,7 +14,15 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Only Windows' own DLLs at run time.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+# Only Windows' own DLLs at run time. A 32-bit program may use the whole 4 GB
+# address space that a 64-bit Windows gives it, not only the lower 2 GB: large
+# configurations need it. The flag counts only on the program, but costs
+# nothing on a DLL, and marks it as ready for such a process.
+set(vexa_link_flags "-static")
+if(VEXA_WIN_ARCH STREQUAL "i686")
+  string(APPEND vexa_link_flags " -Wl,--large-address-aware")
+endif()
+set(CMAKE_EXE_LINKER_FLAGS_INIT "${vexa_link_flags}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${vexa_link_flags}")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "${vexa_link_flags}")
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

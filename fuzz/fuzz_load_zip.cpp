@@ -3,7 +3,7 @@
 // mutations reach damaged headers, directories and data); 1, the text of the
 // member "VEXA/pfConfig" in a well-formed archive (the in-memory parse of a
 // member); 2, four bytes of the size that the member's headers claim (little
-// endian, up to 4 GiB, so far beyond the size cap), then the member's text.
+// endian, up to 4 GiB, far beyond what the member holds), then the member's text.
 #include <zip.h>
 
 #include <cstdlib>

@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     const std::string name = "seed" + std::to_string(i);
     WriteFile(root / "fuzz_load_text" / name, texts[i]);
     WriteFile(root / "fuzz_load_zip" / (name + "-member"), "\x01" + texts[i]);
-    // The member's headers claim just over the size cap, and just under it.
+    // The member's headers claim just over 1 GiB, and just under it: far more than it holds.
     for (const char* claim : {"\x01\x00\x00\x40", "\xff\xff\xff\x3f"})
       WriteFile(root / "fuzz_load_zip" / (name + "-claim" + (claim[0] == 1 ? "-over" : "-under")),
                 std::string("\x02") + std::string(claim, 4) + texts[i]);

@@ -30,6 +30,9 @@ using ContentProducer = std::function<bool(const ContentWriter& write)>;
 // write it again). The producer is called at most once.
 bool ReplaceFileContent(const std::string& path, const ContentProducer& produce);
 
+// Runs the producer on `write`; false when it fails or memory runs out.
+bool ProduceContent(const ContentProducer& produce, const ContentWriter& write);
+
 // The whole content that `produce` gives, collected in memory; false when the
 // producer fails or memory runs out.
 bool ContentInMemory(const ContentProducer& produce, std::string& content);

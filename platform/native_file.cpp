@@ -1,5 +1,13 @@
 #include "platform/native_file.h"
 
+#include <memory>
+
+#ifdef _WIN32
+#include "platform/windows_sdk.h"
+#else
+#include <dirent.h>
+#endif
+
 #include "platform/text_conversion.h"
 
 std::FILE* OpenNativeFile(const std::string& path, const char* mode) {
@@ -19,3 +27,28 @@ bool RemoveNativeFile(const std::string& path) {
 }
 
 std::filesystem::path FileSystemPath(const std::string& path) { return std::filesystem::u8path(path); }
+
+bool FolderEntryNames(const std::string& folder, std::vector<std::string>& names) {
+  names.clear();
+#ifdef _WIN32
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(WideFromUtf8(folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  struct SearchCloser {
+    HANDLE search;
+    ~SearchCloser() { FindClose(search); }
+  } closer{search};
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(Utf8FromWide(name));
+  } while (FindNextFileW(search, &found));
+#else
+  const std::unique_ptr<DIR, int (*)(DIR*)> entries(opendir(folder.c_str()), closedir);
+  if (!entries) return false;
+  while (const dirent* entry = readdir(entries.get())) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+#endif
+  return true;
+}

@@ -5,8 +5,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 std::FILE* OpenNativeFile(const std::string& path, const char* mode);
 bool RemoveNativeFile(const std::string& path);
+// The names in a folder ("." and ".." left out); false when it cannot be read.
+// Throws std::bad_alloc when memory runs out, where std::filesystem's folder
+// walk would end the process.
+bool FolderEntryNames(const std::string& folder, std::vector<std::string>& names);
 // For std::filesystem and the file streams.
 std::filesystem::path FileSystemPath(const std::string& path);

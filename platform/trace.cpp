@@ -23,15 +23,21 @@ TraceSink& Sink() {
   return sink;
 }
 
-void Emit(const std::string& text) {
-  WriteDebugOutput(text);
-  KeepInTraceScopes(text);
-  std::lock_guard<std::mutex> lock(SinkMutex());
-  if (Sink()) Sink()(text);
+// A trace that cannot be made (memory ran out, which it may be reporting) is
+// lost rather than thrown at the code that traced.
+void Emit(const char* text) noexcept {
+  try {
+    const std::string line(text);
+    WriteDebugOutput(line);
+    KeepInTraceScopes(line);
+    std::lock_guard<std::mutex> lock(SinkMutex());
+    if (Sink()) Sink()(line);
+  } catch (...) {
+  }
 }
 }  // namespace
 
-void DebugTrace(const char* format, ...) {
+void DebugTrace(const char* format, ...) noexcept {
   char buffer[kTraceBufferSize];
   va_list args;
   va_start(args, format);
@@ -40,14 +46,17 @@ void DebugTrace(const char* format, ...) {
   Emit(buffer);
 }
 
-void DebugTraceW(const wchar_t* format, ...) {
+void DebugTraceW(const wchar_t* format, ...) noexcept {
   wchar_t buffer[kTraceBufferSize];
   va_list args;
   va_start(args, format);
   // vswprintf fails outright on overflow instead of cutting, so keep what fitted.
   if (std::vswprintf(buffer, kTraceBufferSize, format, args) < 0) buffer[kTraceBufferSize - 1] = L'\0';
   va_end(args);
-  Emit(NarrowFromWide(buffer));
+  try {
+    Emit(NarrowFromWide(buffer).c_str());
+  } catch (...) {
+  }
 }
 
 void SetTraceSink(TraceSink sink) {

@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
-void DebugTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void DebugTraceW(const wchar_t* format, ...);
+void DebugTrace(const char* format, ...) noexcept __attribute__((format(printf, 1, 2)));
+void DebugTraceW(const wchar_t* format, ...) noexcept;
 
 // Receives every trace (wide ones converted to narrow text) while installed.
 using TraceSink = std::function<void(const std::string&)>;

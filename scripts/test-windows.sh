@@ -31,6 +31,14 @@ for target in "win32 build-win32" "win64 build-win64"; do
   [ -d "$WINEPREFIX" ] && { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
   rm -rf "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1
+  if [ "$1" = win32 ]; then
+    # Every 32-bit program and DLL built must be large-address-aware.
+    while IFS= read -r binary; do
+      i686-w64-mingw32-objdump -p "$binary" | grep -q "large address aware" ||
+        { echo "$binary: not large-address-aware" >&2; exit 1; }
+    done < <(find "$2" \( -path "$2/wineprefix" -o -name CMakeFiles \) -prune -o \( -name '*.exe' -o -name '*.dll' \) -type f -print)
+    echo "build-win32: every program and DLL is large-address-aware"
+  fi
   ctest --test-dir "$2" --output-on-failure
   work=$(mktemp -d)
   tool_session $linux_tool "$work/linux-Δοκιμή.cfg" >"$work/linux.out"

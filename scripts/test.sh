@@ -18,6 +18,8 @@ run() {
 part() { echo "== $1 (at ${SECONDS}s)"; }
 part "normal build"
 run build '' -DCMAKE_BUILD_TYPE=RelWithDebInfo
+part "an archive member over 1 GiB"
+VEXA_LARGE_MEMBER=1 build/tests/vexa_tests --gtest_filter='LargeMember.*'
 part "AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run build-asan '' -DCMAKE_BUILD_TYPE=Debug -DVEXA_SANITIZE=ON
 part "ThreadSanitizer build (pools, queues, lists, index)"

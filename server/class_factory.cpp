@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "automation/call_guard.h"
 #include "automation/module_lock.h"
 
 ClassFactory* ClassFactory::Create(const ClassEntry& entry) {
@@ -14,7 +15,7 @@ HRESULT STDMETHODCALLTYPE ClassFactory::CreateInstance(IUnknown* outer, REFIID i
   if (!object) return E_POINTER;
   *object = nullptr;
   if (outer) return CLASS_E_NOAGGREGATION;
-  return entry_.create(iid, object);
+  return GuardedCall("CreateInstance", nullptr, [&] { return entry_.create(iid, object); });
 }
 
 HRESULT STDMETHODCALLTYPE ClassFactory::LockServer(BOOL lock) {

@@ -1,5 +1,6 @@
 #include "server/entry_points.h"
 
+#include "automation/call_guard.h"
 #include "automation/module_lock.h"
 #include "platform/class_activation.h"
 #include "platform/server_module.h"
@@ -26,16 +27,20 @@ constexpr ModuleIdentity kModule = {L"VexaConfigInterface", &kTypeLibrary};
 }  // namespace
 
 STDAPI DllRegisterServer() {
-  const std::wstring modulePath = ServerModulePath();
-  for (const ClassEntry& entry : kObjectMap)
-    if (HRESULT hr = RegisterClassEntries(entry, kModule, modulePath); FAILED(hr)) return hr;
-  return RegisterTypeLibrary(kTypeLibrary, modulePath);
+  return GuardedCall("DllRegisterServer", nullptr, [] {
+    const std::wstring modulePath = ServerModulePath();
+    for (const ClassEntry& entry : kObjectMap)
+      if (HRESULT hr = RegisterClassEntries(entry, kModule, modulePath); FAILED(hr)) return hr;
+    return RegisterTypeLibrary(kTypeLibrary, modulePath);
+  });
 }
 
 STDAPI DllUnregisterServer() {
-  for (const ClassEntry& entry : kObjectMap)
-    if (HRESULT hr = UnregisterClassEntries(entry, kModule); FAILED(hr)) return hr;
-  return UnregisterTypeLibrary(kTypeLibrary);
+  return GuardedCall("DllUnregisterServer", nullptr, [] {
+    for (const ClassEntry& entry : kObjectMap)
+      if (HRESULT hr = UnregisterClassEntries(entry, kModule); FAILED(hr)) return hr;
+    return UnregisterTypeLibrary(kTypeLibrary);
+  });
 }
 
 void AttachServerModule() { LoadInprocServer(ServerModulePath(), DllGetClassObject); }

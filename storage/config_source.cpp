@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "platform/component_registry.h"
@@ -14,6 +15,7 @@
 #include "platform/trace.h"
 #include "storage/file_path.h"
 #include "storage/line_reader.h"
+#include "storage/text_pieces.h"
 #include "storage/zlib_obj.h"
 #include "store/str_copy.h"
 
@@ -21,7 +23,6 @@ namespace {
 constexpr const wchar_t* kConfigMember = L"VEXA/pfConfig";
 constexpr const wchar_t* kLoaderClosingText = L"Vexa Config File";
 constexpr long kZgetsLimit = 128;
-constexpr long kArchiveSlack = 4000;
 
 char* SkipWhiteSpace(char* p) {
   while (*p && IsWhiteSpace(*p)) ++p;
@@ -33,15 +34,16 @@ char* SkipWord(char* p) {
   return p;
 }
 
-// Reads node lines and blocks into the tree. Iterative, so that deeply nested
-// input cannot exhaust the stack: each open block is one frame. True when the
-// input ended inside a block, whose missing "}" the end of input stands for.
-bool ParseBlock(tAtrribute* top, BufferLineReader& lines) {
-  struct Frame {
-    tAtrribute* parent;
-    tAtrribute* current;
-  };
-  std::vector<Frame> frames{{top, top}};
+struct Frame {
+  tAtrribute* parent;
+  tAtrribute* current;
+};
+
+// Reads node lines and blocks of one piece of the text into the tree.
+// Iterative, so that deeply nested input cannot exhaust the stack: each open
+// block is one frame, and the frames go on from piece to piece. False once a
+// "}" has closed the top level, after which nothing more is read.
+bool ParseLines(std::vector<Frame>& frames, BufferLineReader& lines) {
   while (char* line = lines.NextLine()) {
     char* name = SkipWhiteSpace(line);
     if (!*name) continue;
@@ -61,35 +63,32 @@ bool ParseBlock(tAtrribute* top, BufferLineReader& lines) {
     *nameEnd = '\0';
     *valueEnd = '\0';
     tAtrribute* node = tAtrribute::CreateChildInText(frames.back().parent, name, value, kRowUnchanged);
-    if (node) frames.back().current = node;
+    // Only memory stops a node: a line left out would be lost at the next save.
+    if (!node) throw std::bad_alloc();
+    frames.back().current = node;
   }
-  if (frames.size() == 1) return false;
-  DebugTrace("tConfigSource::LoadAttributesFromFile, the input ended inside %d open block(s)\n",
-             static_cast<int>(frames.size() - 1));
   return true;
 }
 
-// The whole file in one buffer with room for a zero byte behind it. Sized by
-// the file's length, grown only if more comes (a file still being written); a
-// length no text could have (a folder's) is not believed.
-bool ReadWholeFile(std::FILE* file, std::unique_ptr<char[]>& text, size_t& length) {
-  size_t capacity = 1 << 16;
-  if (std::fseek(file, 0, SEEK_END) == 0) {
-    const long size = std::ftell(file);
-    if (size >= 0 && size < INT_MAX) capacity = static_cast<size_t>(size) + 2;
-  }
+// The file's length as far as the C library can tell it (0 when it cannot,
+// and for a folder, whose length no text has): it only sizes the pieces.
+unsigned long long PlainFileLength(std::FILE* file) {
+  long size = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
   std::rewind(file);
-  text.reset(new (std::nothrow) char[capacity]);
-  length = 0;
-  while (text) {
-    length += std::fread(text.get() + length, 1, capacity - 1 - length, file);
-    if (length < capacity - 1) break;
-    std::unique_ptr<char[]> larger(new (std::nothrow) char[capacity * 2]);
-    if (larger) std::memcpy(larger.get(), text.get(), length);
-    text = std::move(larger);
-    capacity *= 2;
-  }
-  return text && !std::ferror(file);
+  return size > 0 && size < LONG_MAX ? static_cast<unsigned long long>(size) : 0;
+}
+
+// A failed read of the text, traced with the sizes it concerned (0 stated:
+// not known); `cause` says the same for the message log.
+void TraceUnreadText(PiecesRead read, unsigned long long done, unsigned long long stated, std::string& cause) {
+  char text[160];
+  if (read == PiecesRead::OutOfMemory)
+    std::snprintf(text, sizeof text, "out of memory after %llu of %llu bytes", done, stated);
+  else
+    std::snprintf(text, sizeof text, "read failed after %llu of %llu bytes", done, stated);
+  DebugTrace("tConfigSource::LoadAttributesFromFile, %s\n", text);
+  cause = text;
 }
 
 bool IsArchivePath(const char* path) {
@@ -102,10 +101,12 @@ bool IsArchivePath(const char* path) {
 struct ArchiveHandle {
   IZlibObj* archive = nullptr;
   bool open = false;
-  ~ArchiveHandle() {
+  ~ArchiveHandle() { Release(); }
+  void Release() {
     if (!archive) return;
     if (open) archive->CloseArchive(kLoaderClosingText);
     archive->Release();
+    archive = nullptr;
   }
 };
 }  // namespace
@@ -136,12 +137,13 @@ tConfigSource::~tConfigSource() { DestroyTree(); }
 void tConfigSource::DestroyTree() {
   if (root_) TreeNodePool().GiveBack(root_, false);
   root_ = nullptr;
-  text_.reset();
+  text_.clear();
 }
 
 tAtrribute* tConfigSource::LoadAttributesFromFile(const char* path) {
   DestroyTree();
   endedInsideBlock_ = false;
+  loadFailure_.clear();
   if (!path || !*path) return nullptr;
   path_.Assign(path, 8);
   root_ = IsArchivePath(path) ? LoadArchive(path) : LoadPlainText(path);
@@ -153,15 +155,41 @@ tAtrribute* tConfigSource::LoadAttributesFromFile(const char* path) {
 }
 
 // Memory that runs out while the tree grows fails the load, not the process.
-// The tree's names and values stay in `text`, which the source keeps with it.
-tAtrribute* tConfigSource::ParseTree(tAtrribute* root, BufferLineReader& lines, std::unique_ptr<char[]>& text) {
+// The tree's names and values stay in the pieces, which the source keeps.
+tAtrribute* tConfigSource::ParseTree(std::vector<TextPiece>& pieces) {
+  tAtrribute* root = nullptr;
   try {
-    endedInsideBlock_ = ParseBlock(root, lines);
-    text_ = std::move(text);
+    BufferLineReader first(pieces.empty() ? nullptr : pieces.front().text.get(),
+                           pieces.empty() ? 0 : pieces.front().length);
+    tString version;
+    char* line = first.NextLine();
+    if (!line) {
+      DebugTrace("tConfigSource::LoadAttributesFromFile, failed in config file FGets.. Illegal config file?\n");
+      return nullptr;
+    }
+    if (!ParseRootLine(line, version)) return nullptr;
+    root = tAtrribute::CreateChild(nullptr, "Root", version.c_str(), kRowUnchanged);
+    if (!root) throw std::bad_alloc();
+    std::vector<Frame> frames{{root, root}};
+    bool open = ParseLines(frames, first);
+    for (size_t i = 1; open && i < pieces.size(); ++i) {
+      BufferLineReader lines(pieces[i].text.get(), pieces[i].length);
+      open = ParseLines(frames, lines);
+    }
+    endedInsideBlock_ = open && frames.size() > 1;
+    if (endedInsideBlock_)
+      DebugTrace("tConfigSource::LoadAttributesFromFile, the input ended inside %d open block(s)\n",
+                 static_cast<int>(frames.size() - 1));
+    text_ = std::move(pieces);
     return root;
   } catch (const std::bad_alloc&) {
-    DebugTrace("tConfigSource::LoadAttributesFromFile, out of memory\n");
-    TreeNodePool().GiveBack(root, false);
+    unsigned long long bytes = 0;
+    for (const TextPiece& piece : pieces) bytes += piece.length;
+    char text[96];
+    std::snprintf(text, sizeof text, "out of memory making the tree of %llu bytes", bytes);
+    DebugTrace("tConfigSource::LoadAttributesFromFile, %s\n", text);
+    loadFailure_ = text;
+    if (root) TreeNodePool().GiveBack(root, false);
     return nullptr;
   }
 }
@@ -169,20 +197,20 @@ tAtrribute* tConfigSource::ParseTree(tAtrribute* root, BufferLineReader& lines, 
 tAtrribute* tConfigSource::LoadPlainText(const char* path) {
   std::FILE* file = OpenNativeFile(path, "r");
   if (!file) return nullptr;
-  std::unique_ptr<char[]> text;
-  size_t length = 0;
-  const bool read = ReadWholeFile(file, text, length);
+  const unsigned long long length = PlainFileLength(file);
+  std::vector<TextPiece> pieces;
+  unsigned long long total = 0;
+  const PiecesRead read = ReadTextPieces(
+      [file](char* buffer, size_t room) -> long long {
+        const size_t n = std::fread(buffer, 1, room, file);
+        return n == 0 && std::ferror(file) ? -1 : static_cast<long long>(n);
+      },
+      length, pieces, total);
   std::fclose(file);
-  BufferLineReader lines(text.get(), read ? length : 0);
-  tAtrribute* root = nullptr;
-  tString version;
-  if (char* first = read ? lines.NextLine() : nullptr; !first) {
+  if (read == PiecesRead::ReadFailed)
     DebugTrace("tConfigSource::LoadAttributesFromFile, failed in config file FGets.. Illegal config file?\n");
-  } else if (ParseRootLine(first, version)) {
-    root = tAtrribute::CreateChild(nullptr, "Root", version.c_str(), kRowUnchanged);
-    if (root) root = ParseTree(root, lines, text);
-  }
-  return root;
+  if (read == PiecesRead::OutOfMemory) TraceUnreadText(read, total, length, loadFailure_);
+  return read == PiecesRead::Done ? ParseTree(pieces) : nullptr;
 }
 
 tAtrribute* tConfigSource::LoadArchive(const char* path) {
@@ -202,39 +230,51 @@ tAtrribute* tConfigSource::LoadArchive(const char* path) {
     return nullptr;
   }
   BSTR firstLine = nullptr;
-  if (archive->Zgets(&firstLine, kZgetsLimit, 0) != S_OK) {
-    SysFreeString(firstLine);
+  const HRESULT got = archive->Zgets(&firstLine, kZgetsLimit, 0);
+  const std::unique_ptr<OLECHAR, decltype(&SysFreeString)> lineOwner(firstLine, SysFreeString);
+  if (got != S_OK) {
     DebugTrace("tConfigSource::LoadAttributesFromFile, failed in VexaZLibInterface Zgets. Illegal config file?\n");
     return nullptr;
   }
   tString line, version;
   TStringFromBstr(firstLine, line);
-  SysFreeString(firstLine);
   if (!ParseRootLine(line.c_str(), version)) return nullptr;
 
+  // The length the archive states sizes the pieces, but is not trusted: the
+  // component checks it against what inflating yields. A length it cannot
+  // state (a long is 32 bits on Windows) leaves the pieces to their own size.
   long length = 0;
-  archive->GetFileLength(&length);
-  if (length < 0) return nullptr;
-  // Not zero-filled: the read fills what the parse looks at.
-  std::unique_ptr<char[]> text(new (std::nothrow) char[static_cast<size_t>(length) + kArchiveSlack]);
-  if (!text) return nullptr;
-  // The whole member in one read, parsed from memory.
+  if (FAILED(archive->GetFileLength(&length)) || length < 0) length = 0;
+  const unsigned long long stated = static_cast<unsigned long long>(length);
+  // The member read in pieces after its first line, then parsed from memory.
   Stopwatch stopwatch;
   archive->CloseFile();
   archive->OpenFile(kConfigMember, 0);
   DebugTrace("VexaTemplateLib::CreateAttributeBuffer() - Open/close took %f seconds\n",
              static_cast<double>(stopwatch.Seconds()));
   stopwatch.Start();
-  long count = length;
-  archive->Zread(text.get(), length, &count);
-  text[count >= 0 && count <= length ? count : 0] = '\0';
-  DebugTrace("VexaTemplateLib::CreateAttributesBuffer() - Config file load took %f seconds with a buffer size of %d bytes\n",
-             static_cast<double>(stopwatch.Seconds()), static_cast<int>(length));
-
-  BufferLineReader lines(text.get(), static_cast<size_t>(count >= 0 && count <= length ? count : 0));
-  char* first = lines.NextLine();
-  if (!ParseRootLine(first, version)) return nullptr;
-  tAtrribute* root = tAtrribute::CreateChild(nullptr, "Root", version.c_str(), kRowUnchanged);
-  if (root) root = ParseTree(root, lines, text);
-  return root;
+  std::vector<TextPiece> pieces;
+  unsigned long long total = 0;
+  const PiecesRead read = ReadTextPieces(
+      [archive](char* buffer, size_t room) -> long long {
+        long count = static_cast<long>(room);
+        return SUCCEEDED(archive->Zread(buffer, count, &count)) ? count : -1;
+      },
+      stated, pieces, total);
+  DebugTrace("VexaTemplateLib::CreateAttributesBuffer() - Config file load took %f seconds with a buffer size of %llu bytes\n",
+             static_cast<double>(stopwatch.Seconds()), total);
+  if (read != PiecesRead::Done) {
+    TraceUnreadText(read, total, stated, loadFailure_);
+    return nullptr;
+  }
+  if (stated && total != stated) {
+    char text[128];
+    std::snprintf(text, sizeof text, "VEXA/pfConfig inflates to %llu bytes, not the %llu it states", total, stated);
+    DebugTrace("tConfigSource::LoadAttributesFromFile, %s\n", text);
+    loadFailure_ = text;
+    return nullptr;
+  }
+  // The archive's own bytes go before the tree is made.
+  handle.Release();
+  return ParseTree(pieces);
 }

@@ -1,12 +1,12 @@
 // A configuration source: the tree of one loaded configuration file. File names
 // here are native paths (UTF-8), never narrow text, so that any name reaches its file.
 #pragma once
-#include <memory>
+#include <string>
+#include <vector>
 
 #include "store/attribute.h"
+#include "storage/text_pieces.h"
 #include "store/tstring.h"
-
-class BufferLineReader;
 
 class tConfigSource {
  public:
@@ -31,18 +31,23 @@ class tConfigSource {
   bool EndedInsideBlock() const { return endedInsideBlock_; }
   // The native path of the last load.
   const tString& Path() const { return path_; }
+  // Why the last load failed, where the loader knows more than its traces say
+  // (memory that ran out, with the sizes): empty otherwise.
+  const std::string& LoadFailure() const { return loadFailure_; }
 
  private:
   tAtrribute* LoadPlainText(const char* path);
   tAtrribute* LoadArchive(const char* path);
-  tAtrribute* ParseTree(tAtrribute* root, BufferLineReader& lines, std::unique_ptr<char[]>& text);
+  // The tree of a text read whole; the pieces then belong to the source.
+  tAtrribute* ParseTree(std::vector<TextPiece>& pieces);
   void DestroyTree();
 
   tAtrribute* root_ = nullptr;
   // The loaded text, in which the tree's names and values stand until edited.
-  std::unique_ptr<char[]> text_;
+  std::vector<TextPiece> text_;
   tString path_;
   bool endedInsideBlock_ = false;
+  std::string loadFailure_;
 };
 
 // The first line of a configuration text: "Root" (any case) and the version name.

@@ -1,5 +1,6 @@
 // Writing the tree back: plain text, or the member "VEXA/pfConfig" of an archive.
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
 #include <string>
@@ -163,9 +164,17 @@ HRESULT SaveArchive(tAtrribute* root, const char* path) {
     return E_FAIL;
   }
   ArchiveSink sink(archive);
-  const bool written = WriteNode(root, sink);
-  const HRESULT closed = archive->CloseArchive(kWriterClosingText);
-  return written && closed == S_OK ? S_OK : E_FAIL;
+  bool written = false;
+  try {
+    written = WriteNode(root, sink);
+  } catch (const std::bad_alloc&) {
+  }
+  // A member cut short must not replace the one in the file.
+  if (!written) {
+    archive->DiscardArchive();
+    return E_FAIL;
+  }
+  return archive->CloseArchive(kWriterClosingText) == S_OK ? S_OK : E_FAIL;
 }
 
 // The text is written as it is made, into the replacement of the file's
@@ -195,6 +204,13 @@ HRESULT tConfigSource::SaveToFile(const char* path) {
     return E_FAIL;
   }
   const HRESULT hr = tString(FileExtension(path)).Equals(".zip") ? SaveArchive(root_, path) : SavePlainText(root_, path);
-  if (hr == S_OK) RemoveLeftoverSaves(path);
+  // The clean-up is left for the next save when it fails (memory that runs
+  // out, a folder that cannot be read): this save is done.
+  if (hr == S_OK) {
+    try {
+      RemoveLeftoverSaves(path);
+    } catch (const std::exception&) {
+    }
+  }
   return hr;
 }

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "platform/file_replace.h"
 #include "platform/native_file.h"
@@ -42,19 +43,21 @@ bool IsUnfinishedArchive(const fs::path& file) {
 
 void RemoveLeftoverSaves(const std::string& path) {
   const fs::path target = FileSystemPath(ResolvedPath(path));
-  const std::string name = target.filename().string();
+  const std::string name = target.filename().u8string();
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   std::string extension = target.extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) { return std::tolower(c); });
   const bool archive = extension == ".zip";
   std::error_code error;
-  for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
-    if (!entry->is_regular_file(error) || entry->is_symlink(error)) continue;
-    const std::string candidate = entry->path().filename().string();
+  std::vector<std::string> candidates;
+  if (!FolderEntryNames(folder.u8string(), candidates)) return;
+  for (const std::string& candidate : candidates) {
+    const fs::path entry = folder / FileSystemPath(candidate);
+    if (!fs::is_regular_file(fs::symlink_status(entry, error)) || error) continue;
     const bool leftover = IsRandomTail(candidate, name + kSavingSuffix) ||
                           IsRandomTail(candidate, name + kBackupSuffix + kSavingSuffix) ||
                           (archive && candidate != name + kBackupSuffix && IsRandomTail(candidate, name + ".") &&
-                           IsUnfinishedArchive(entry->path()));
-    if (leftover) RemoveAbandonedSaveFile(entry->path().u8string());
+                           IsUnfinishedArchive(entry));
+    if (leftover) RemoveAbandonedSaveFile(entry.u8string());
   }
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -198,6 +199,12 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     if (!length) return E_POINTER;
     *length = 0;
     if (!ReadMemberOpen()) return E_FAIL;
+    // A long has 32 bits on Windows: a larger member can still be read, in pieces.
+    if (memberSize_ > static_cast<zip_uint64_t>(LONG_MAX)) {
+      DebugTrace("ZlibObj: member %s states %llu bytes, more than a length can hold\n", memberName_.c_str(),
+                 static_cast<unsigned long long>(memberSize_));
+      return E_FAIL;
+    }
     *length = static_cast<long>(memberSize_);
     return S_OK;
   }
@@ -219,6 +226,13 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     if (!entry) return E_FAIL;
     *name = SysAllocString(WideFromUtf8(entry).c_str());
     return *name ? S_OK : E_OUTOFMEMORY;
+  }
+
+  HRESULT STDMETHODCALLTYPE DiscardArchive() override {
+    if (!archive_) return E_FAIL;
+    DropMember();
+    Discard();
+    return S_OK;
   }
 
  private:
@@ -256,24 +270,19 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     return archive;
   }
 
-  // The member's entry (`stat` left empty when it has none); false when the size
-  // it claims is beyond the cap.
-  bool StatWithinCap(const std::string& name, zip_stat_t& stat) {
+  // The member's entry (`stat` left empty when it has none).
+  void StatMember(const std::string& name, zip_stat_t& stat) {
     zip_stat_init(&stat);
-    if (zip_stat(archive_, name.c_str(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) || stat.size <= kMaxMemberBytes)
-      return true;
-    DebugTrace("ZlibObj: member %s inflates to %llu bytes, more than %llu\n", name.c_str(),
-               static_cast<unsigned long long>(stat.size), static_cast<unsigned long long>(kMaxMemberBytes));
-    return false;
+    zip_stat(archive_, name.c_str(), 0, &stat);
   }
 
   // Read mode: a member is inflated as it is read, straight into the caller's
-  // buffer; its size (against the cap) is checked at the open, its CRC once the
+  // buffer, never beyond the size its entry states; its CRC is checked once the
   // last byte has been read.
   bool OpenMemberStream(const std::string& name) {
     CloseMemberStream();
     zip_stat_t stat;
-    if (!StatWithinCap(name, stat)) return false;
+    StatMember(name, stat);
     memberFile_ = zip_fopen(archive_, name.c_str(), 0);
     if (!memberFile_ || !(stat.valid & ZIP_STAT_SIZE)) {
       TraceZipError("open member", name, zip_get_error(archive_));
@@ -341,11 +350,12 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   }
 
   // The whole member is read up front so that the CRC has been checked before the
-  // caller sees any of it. The size the header claims is checked before reading,
-  // and the bytes inflated against the same cap, since the header may lie.
+  // caller sees any of it. The header may lie about the size: memory grows only
+  // as inflating yields bytes, and never past the size the header states.
   bool ReadEntry(const std::string& name, std::string& data) {
     zip_stat_t stat;
-    if (!StatWithinCap(name, stat)) return false;
+    StatMember(name, stat);
+    const zip_uint64_t stated = stat.valid & ZIP_STAT_SIZE ? stat.size : UINT64_MAX;
     zip_file_t* file = zip_fopen(archive_, name.c_str(), 0);
     if (!file) {
       TraceZipError("open member", name, zip_get_error(archive_));
@@ -356,19 +366,18 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     zip_int64_t n;
     bool fits = true;
     try {
-      if (stat.valid & ZIP_STAT_SIZE) data.reserve(static_cast<size_t>(stat.size));
       while (fits && (n = zip_fread(file, chunk, sizeof chunk)) > 0) {
-        fits = data.size() + static_cast<size_t>(n) <= kMaxMemberBytes;
+        fits = data.size() + static_cast<zip_uint64_t>(n) <= stated;
         if (fits) data.append(chunk, static_cast<size_t>(n));
       }
     } catch (const std::bad_alloc&) {
       fits = false;
     }
     if (!fits) {
-      DebugTrace("ZlibObj: member %s does not fit in memory or exceeds %llu bytes\n", name.c_str(),
-                 static_cast<unsigned long long>(kMaxMemberBytes));
+      DebugTrace("ZlibObj: member %s does not fit in memory or inflates to more than its stated %llu bytes\n",
+                 name.c_str(), static_cast<unsigned long long>(stated));
       zip_fclose(file);
-      data = std::string();
+      std::string().swap(data);
       return false;
     }
     if (n < 0) TraceZipError("read member", name, zip_file_get_error(file));
@@ -451,8 +460,13 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
       zip_discard(archive_);
     }
     archive_ = nullptr;
-    if (ok && !ReplaceFileContent(path_, [this](const ContentWriter& write) { return WriteBytes(write); })) {
-      DebugTrace("ZlibObj: cannot write %s\n", path_.c_str());
+    try {
+      if (ok && !ReplaceFileContent(path_, [this](const ContentWriter& write) { return WriteBytes(write); })) {
+        DebugTrace("ZlibObj: cannot write %s\n", path_.c_str());
+        ok = false;
+      }
+    } catch (const std::bad_alloc&) {
+      DebugTrace("ZlibObj: out of memory writing %s\n", path_.c_str());
       ok = false;
     }
     DropBuffer();
@@ -464,7 +478,8 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     zip_discard(archive_);
     archive_ = nullptr;
     DropBuffer();
-    archiveBytes_ = std::string();
+    // Swapped, not assigned: assigning an empty string keeps the old block.
+    std::string().swap(archiveBytes_);
   }
 
   zip_t* archive_ = nullptr;
@@ -522,6 +537,7 @@ constexpr DispatchMember kZlibObjMembers[] = {
     {L"GetFileLength", 10, MemberKind::Method, 0, {}, 0, {}, CallGetFileLength},
     Member<&IZlibObj::get_MemberCount>(L"MemberCount", 11, MemberKind::Get),
     Member<&IZlibObj::get_MemberName>(L"MemberName", 12, MemberKind::Get),
+    Member<&IZlibObj::DiscardArchive>(L"DiscardArchive", 13, MemberKind::Method),
 };
 }  // namespace
 

@@ -16,10 +16,6 @@ inline constexpr CLSID CLSID_ZlibObj = {0x6A1E2C41, 0x3B7D, 0x4F0A, {0x9C, 0x11,
 
 inline constexpr const wchar_t* kZlibObjProgId = L"VexaZLibInterface.ZlibObj";
 
-// The most that one member may inflate to, far above any real configuration: a
-// member that claims or inflates to more is refused, whatever memory there is.
-inline constexpr size_t kMaxMemberBytes = size_t{1} << 30;
-
 // The deflate level of the members written: libdeflate's fastest. On
 // configuration texts it takes about an eighth of the time of zlib's default (6)
 // for an archive under one and a third times as large.
@@ -51,6 +47,9 @@ struct IZlibObj : IDispatch {
   // The archive's entries, folders included, numbered from 1 in the archive's order.
   virtual HRESULT STDMETHODCALLTYPE get_MemberCount(LONG* count) = 0;
   virtual HRESULT STDMETHODCALLTYPE get_MemberName(LONG index, BSTR* name) = 0;
+  // Closes the archive without writing anything: what was written since
+  // OpenArchive is dropped and the file stays as it was.
+  virtual HRESULT STDMETHODCALLTYPE DiscardArchive() = 0;
 
  protected:
   ~IZlibObj() = default;

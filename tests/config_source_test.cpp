@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/component_registry.h"
 #include "storage/config_source.h"
+#include "storage/text_pieces.h"
 #include "storage/zlib_obj.h"
 #include "store/table.h"
 #include "tests/test_support.h"
@@ -146,6 +150,38 @@ TEST_F(Loader, LinesAcrossReadChunksLoadAsFromOneBuffer) {
   root = source.LoadAttributesFromFile(dir.Path("chunks.zip").c_str());
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(Dump(root), expected);
+}
+
+// The loaded text is held in pieces of bounded size, each ending at a line end,
+// so that every line stands whole in one piece; a line longer than a piece
+// gets a larger one. The size the input states only sizes the pieces, so one
+// that is wrong either way changes nothing.
+TEST(TextPieces, CutAtLineEndsAndTogetherAreTheInput) {
+  std::string text;
+  for (int i = 0; text.size() < 20000; ++i) text += std::string(static_cast<size_t>(i * 37 % 301), 'a') + "\n";
+  text += std::string(5000, 'b') + "\n" + "last line without its feed";
+  for (unsigned long long stated : {0ull, static_cast<unsigned long long>(text.size()), 10ull, 1ull << 40}) {
+    size_t at = 0;
+    std::vector<TextPiece> pieces;
+    unsigned long long total = 0;
+    // Reads come in odd sizes, as from an inflater.
+    const auto read = [&](char* buffer, size_t room) -> long long {
+      const size_t n = std::min({room, text.size() - at, size_t{777}});
+      std::memcpy(buffer, text.data() + at, n);
+      at += n;
+      return static_cast<long long>(n);
+    };
+    ASSERT_EQ(ReadTextPieces(read, stated, pieces, total, 1024), PiecesRead::Done);
+    EXPECT_EQ(total, text.size());
+    std::string joined;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+      const std::string piece(pieces[i].text.get(), pieces[i].length);
+      EXPECT_TRUE(piece.size() <= 1024 || piece.find('b') != std::string::npos) << stated;
+      EXPECT_TRUE(i + 1 == pieces.size() || piece.back() == '\n') << stated;
+      joined += piece;
+    }
+    EXPECT_EQ(joined, text) << stated;
+  }
 }
 
 TEST_F(Loader, BadInputGivesNullOrATreeButNeverACrash) {

@@ -81,15 +81,15 @@ void ClaimSize(std::string& archive, const std::string& member, uint32_t size) {
 }
 }  // namespace
 
-// A member that would inflate beyond the cap is refused before any of it is
-// read: the load fails as any unreadable member does.
-TEST_F(DamagedArchive, AMemberClaimingMoreThanTheCapLoadsNothing) {
+// A header may claim far more than the member holds: memory grows only as
+// inflating yields bytes (a 4 GB block asked for at once would end the
+// process under the sanitizers), and the load fails naming both sizes.
+TEST_F(DamagedArchive, AMemberClaimingFarMoreThanItHoldsLoadsNothing) {
   std::string bytes = archive;
-  ClaimSize(bytes, "VEXA/pfConfig", static_cast<uint32_t>(kMaxMemberBytes + 1));
+  ClaimSize(bytes, "VEXA/pfConfig", UINT32_MAX - 1);
   TraceCapture traces;
   EXPECT_FALSE(Loads(bytes));
-  EXPECT_TRUE(traces.Contains("more than"));
-  EXPECT_TRUE(traces.Contains("tConfigSource::LoadAttributesFromFile, failed in VexaZLibInterface OpenFile"));
+  EXPECT_TRUE(traces.Contains("4294967294"));
 }
 
 // The member is inflated straight into the loader's buffer of the size that the

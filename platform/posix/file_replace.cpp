@@ -87,8 +87,8 @@ bool CanRename(const std::string& target, const struct stat* existing) {
   return (!existing || existing->st_nlink <= 1) && access(FolderOf(target).c_str(), W_OK) == 0;
 }
 
-void SyncFolder(const std::string& target) {
-  const int folder = open(FolderOf(target).c_str(), O_RDONLY);
+void SyncFolder(const std::string& folderPath) {
+  const int folder = open(folderPath.c_str(), O_RDONLY);
   if (folder < 0) return;
   fsync(folder);
   close(folder);
@@ -97,8 +97,11 @@ void SyncFolder(const std::string& target) {
 enum class Outcome { Done, Failed, CannotKeepOwner };
 
 // The new content in a temporary file with the target's mode and owner, renamed
-// over it. The file stays locked until after the rename.
+// over it. The file stays locked until after the rename. Everything that needs
+// memory comes before the rename, so that a save reported as failed has never
+// replaced the file.
 Outcome ReplaceByRename(const std::string& target, const struct stat* existing, const ContentProducer& produce) {
+  const std::string folder = FolderOf(target);
   std::string temporary;
   const int descriptor = CreateLockedTemporary(target + kSavingSuffix, temporary);
   if (descriptor < 0) {
@@ -114,7 +117,7 @@ Outcome ReplaceByRename(const std::string& target, const struct stat* existing, 
   } else if (existing && (own.st_uid != existing->st_uid || own.st_gid != existing->st_gid) &&
              fchown(descriptor, existing->st_uid, existing->st_gid) != 0) {
     outcome = Outcome::CannotKeepOwner;
-  } else if (!produce([&](const char* data, size_t size) {
+  } else if (!ProduceContent(produce, [&](const char* data, size_t size) {
                return WriteAll(descriptor, data, size) || Failed("write", target);
              })) {
   } else if (fsync(descriptor) != 0) {
@@ -126,7 +129,7 @@ Outcome ReplaceByRename(const std::string& target, const struct stat* existing, 
   }
   if (outcome != Outcome::Done) unlink(temporary.c_str());
   close(descriptor);
-  if (outcome == Outcome::Done) SyncFolder(target);
+  if (outcome == Outcome::Done) SyncFolder(folder);
   return outcome;
 }
 

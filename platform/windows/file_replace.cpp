@@ -76,16 +76,18 @@ Outcome ReplaceByMove(const std::string& target, const ContentProducer& produce)
   std::string temporary;
   const HANDLE file = CreateBeside(target, temporary);
   if (file == INVALID_HANDLE_VALUE) return Outcome::CannotRename;
-  const bool written =
-      produce([&](const char* data, size_t size) { return WriteAll(file, data, size) || Failed("write", target); }) &&
-      (FlushFileBuffers(file) || Failed("sync", target));
+  // The names are made before the content, so that nothing after it needs memory.
+  const std::wstring from = Wide(temporary), to = Wide(target);
+  const bool written = ProduceContent(produce, [&](const char* data, size_t size) {
+                         return WriteAll(file, data, size) || Failed("write", target);
+                       }) &&
+                       (FlushFileBuffers(file) || Failed("sync", target));
   if (!written) DeleteOpenFile(file);
   CloseHandle(file);
   if (!written) return Outcome::Failed;
-  if (MoveFileExW(Wide(temporary).c_str(), Wide(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return Outcome::Done;
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return Outcome::Done;
   Failed("rename over", target);
-  DeleteFileW(Wide(temporary).c_str());
+  DeleteFileW(from.c_str());
   return Outcome::Failed;
 }
 
