@@ -9,15 +9,11 @@
 //   vexa_archive_bench [--rows=100000,1000000] [--data=FOLDER]
 #include <libdeflate.h>
 #include <malloc.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -25,6 +21,7 @@
 #include <vector>
 
 #include "bench/generated_config.h"
+#include "bench/measurement.h"
 #include "storage/config_source.h"
 #include "storage/config_writer.h"
 #include "storage/member_deflater.h"
@@ -33,31 +30,9 @@
 namespace {
 std::string dataFolder = "bench-data";
 
-void Require(bool ok, const char* what) {
-  if (ok) return;
-  std::fprintf(stderr, "vexa_archive_bench: %s failed\n", what);
-  std::abort();
-}
-
-double Clock(clockid_t clock) {
-  timespec now;
-  clock_gettime(clock, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 struct Figure {
   double cpu, cpuSpread, wall, wallSpread;
 };
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-double Spread(const std::vector<double>& values) {
-  const auto [low, high] = std::minmax_element(values.begin(), values.end());
-  return (*high - *low) / Median(values);
-}
 
 Figure Measure(const std::function<void()>& work) {
   std::vector<double> cpu, wall;
@@ -69,35 +44,6 @@ Figure Measure(const std::function<void()>& work) {
     wall.push_back(Clock(CLOCK_MONOTONIC) - wallStart);
   }
   return {Median(cpu), Spread(cpu), Median(wall), Spread(wall)};
-}
-
-size_t ResidentKilobytes(const char* field) {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind(field, 0) == 0) return std::strtoul(line.c_str() + std::strlen(field), nullptr, 10);
-  return 0;
-}
-
-// The peak resident memory of `work` in a child of its own, above the child's start.
-size_t PeakInChild(const std::function<void()>& work) {
-  int pipeEnds[2];
-  Require(pipe(pipeEnds) == 0, "pipe");
-  const pid_t child = fork();
-  if (child == 0) {
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-    const size_t before = ResidentKilobytes("VmRSS:");
-    work();
-    const size_t peak = (ResidentKilobytes("VmHWM:") - before) * 1024;
-    if (write(pipeEnds[1], &peak, sizeof peak) != sizeof peak) _exit(1);
-    _exit(0);
-  }
-  size_t peak = 0;
-  if (read(pipeEnds[0], &peak, sizeof peak) != sizeof peak) peak = 0;
-  waitpid(child, nullptr, 0);
-  close(pipeEnds[0]);
-  close(pipeEnds[1]);
-  return peak;
 }
 
 // The member as it was made before: the text in one block that realloc
