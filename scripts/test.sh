@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the normal build, then AddressSanitizer + UBSan;
-# then the pool, queue, list and index tests under ThreadSanitizer; then the
-# 32- and 64-bit Windows builds under Wine (scripts/test-windows.sh). The
-# workbench's browser tests drive Debian's headless Chromium; their screenshots
-# are left in build/workbench-screenshots/.
+# then the pool, queue, list, index and piecewise deflate tests under
+# ThreadSanitizer; then the 32- and 64-bit Windows builds under Wine
+# (scripts/test-windows.sh). The workbench's browser tests drive Debian's
+# headless Chromium; their screenshots are left in build/workbench-screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh browser
@@ -22,8 +22,8 @@ part "an archive member over 1 GiB"
 VEXA_LARGE_MEMBER=1 build/tests/vexa_tests --gtest_filter='LargeMember.*'
 part "AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run build-asan '' -DCMAKE_BUILD_TYPE=Debug -DVEXA_SANITIZE=ON
-part "ThreadSanitizer build (pools, queues, lists, index)"
-TSAN_OPTIONS=halt_on_error=1 run build-tsan '^(Pool|HashIndex|QueryIndex|QueryCommit)' -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_TSAN=ON
+part "ThreadSanitizer build (pools, queues, lists, index, piecewise deflate)"
+TSAN_OPTIONS=halt_on_error=1 run build-tsan '^(Pool|HashIndex|QueryIndex|QueryCommit|MemberDeflater)' -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_TSAN=ON
 part "Windows builds (32- and 64-bit) under Wine"
 bash scripts/test-windows.sh
 echo "== all tests passed in ${SECONDS}s"

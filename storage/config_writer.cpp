@@ -10,6 +10,7 @@
 #include "platform/text_conversion.h"
 #include "platform/trace.h"
 #include "storage/config_source.h"
+#include "storage/config_writer.h"
 #include "storage/file_path.h"
 #include "storage/leftover_saves.h"
 #include "storage/zball.h"
@@ -58,10 +59,12 @@ class TextSink {
 };
 
 // Lines gathered into a piece of a size that stays in the cache, and written
-// piece by piece: the whole text is never built, nor its memory touched.
+// piece by piece: the whole text is never built, nor its memory touched. Every
+// piece handed to the writer is followed by a NUL (a line's parts are whole
+// strings), so that it can go to Zputs as it stands.
 class PieceSink final : public TextSink {
  public:
-  explicit PieceSink(const ContentWriter& write) : write_(write), piece_(new char[kPieceBytes]) {}
+  explicit PieceSink(const ContentWriter& write) : write_(write), piece_(new char[kPieceBytes + 1]) {}
   bool PutLine(const Line& line) override {
     if (used_ + line.size > kPieceBytes && !Flush()) return false;
     if (line.size > kPieceBytes) {
@@ -76,6 +79,7 @@ class PieceSink final : public TextSink {
     return true;
   }
   bool Flush() {
+    piece_[used_] = '\0';
     const bool written = used_ == 0 || write_(piece_.get(), used_);
     used_ = 0;
     return written;
@@ -86,26 +90,6 @@ class PieceSink final : public TextSink {
   const ContentWriter& write_;
   std::unique_ptr<char[]> piece_;
   size_t used_ = 0;
-};
-
-// One Zputs per line, the line put together first.
-class ArchiveSink final : public TextSink {
- public:
-  explicit ArchiveSink(IZlibObj* archive) : archive_(archive) {}
-  bool PutLine(const Line& line) override {
-    try {
-      line_.clear();
-      for (const Line::Part& part : line) line_.append(part.text, part.size);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    long written = 0;
-    return archive_->Zputs(line_.c_str(), &written) == S_OK;
-  }
-
- private:
-  IZlibObj* archive_;
-  std::string line_;
 };
 
 // The canonical layout: a node line, and for a node with children a block in
@@ -139,6 +123,18 @@ bool WriteNode(tAtrribute* root, TextSink& sink) {
   return true;
 }
 
+}  // namespace
+
+bool WriteConfigText(tAtrribute* root, const ContentWriter& write) {
+  try {
+    PieceSink sink(write);
+    return WriteNode(root, sink) && sink.Flush();
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+namespace {
 HRESULT CreateArchive(tZBall& zball) {
   IZlibObj* archive = zball.Component();
   if (archive->OpenArchive(zball.ArchivePath().c_str(), 0, 0) != S_OK) return E_FAIL;
@@ -153,6 +149,8 @@ HRESULT CreateArchive(tZBall& zball) {
 
 // The archive component keeps every other member and replaces the archive's
 // content as a plain save does, so an archive on disk is never half written.
+// A Zputs that fails leaves the member unfinished, and the component then
+// refuses to commit the archive at the close.
 HRESULT SaveArchive(tAtrribute* root, const char* path) {
   tZBall zball(path);
   IZlibObj* archive = zball.Component();
@@ -163,10 +161,12 @@ HRESULT SaveArchive(tAtrribute* root, const char* path) {
     archive->CloseArchive(kWriterClosingText);
     return E_FAIL;
   }
-  ArchiveSink sink(archive);
   bool written = false;
   try {
-    written = WriteNode(root, sink);
+    written = WriteConfigText(root, [archive](const char* piece, size_t) {
+      long count = 0;
+      return archive->Zputs(piece, &count) == S_OK;
+    });
   } catch (const std::bad_alloc&) {
   }
   // A member cut short must not replace the one in the file.
@@ -181,10 +181,7 @@ HRESULT SaveArchive(tAtrribute* root, const char* path) {
 // content, which keeps the previous file whole when the save fails.
 HRESULT SavePlainText(tAtrribute* root, const std::string& path) {
   try {
-    return ReplaceFileContent(path, [root](const ContentWriter& write) {
-             PieceSink sink(write);
-             return WriteNode(root, sink) && sink.Flush();
-           })
+    return ReplaceFileContent(path, [root](const ContentWriter& write) { return WriteConfigText(root, write); })
                ? S_OK
                : E_FAIL;
   } catch (const std::bad_alloc&) {

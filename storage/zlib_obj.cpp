@@ -13,6 +13,7 @@
 #include <new>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "automation/dispatch_object.h"
 #include "platform/component_registry.h"
@@ -22,14 +23,19 @@
 #include "platform/private_file.h"
 #include "platform/text_conversion.h"
 #include "platform/trace.h"
+#include "storage/deflated_member_source.h"
+#include "storage/member_deflater.h"
 #include "storage/whole_member.h"
-#include "storage/growing_text.h"
 
 namespace {
 // Zgets inflates this much ahead of the line it hands out.
 constexpr size_t kLookaheadBytes = 4096;
 // A written archive goes from memory to the file in pieces of this size.
 constexpr size_t kCopyPieceBytes = 256 * 1024;
+// A written member is deflated in pieces of this size, one per core at a time.
+constexpr size_t kDeflatePieceBytes = 1024 * 1024;
+
+unsigned DeflateWorkers() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
 
 void TraceZipError(const char* action, const std::string& name, zip_error_t* error) {
   DebugTrace("ZlibObj: cannot %s %s: %s\n", action, name.c_str(), zip_error_strerror(error));
@@ -96,6 +102,8 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
       if (!OpenMemberStream(name)) return E_FAIL;
     } else {
       if (!AddPendingMember()) return E_FAIL;
+      memberDeflater_.reset(new (std::nothrow) tMemberDeflater(kZipDeflateLevel, kDeflatePieceBytes, DeflateWorkers()));
+      if (!memberDeflater_) return E_OUTOFMEMORY;
       memberName_ = name;
     }
     memberOpen_ = true;
@@ -190,7 +198,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     *written = 0;
     if (!archive_ || reading_ || !memberOpen_) return E_FAIL;
     const size_t length = std::strlen(text);
-    if (!memberText_.Append(text, length)) return E_OUTOFMEMORY;
+    if (!memberDeflater_->Append(text, length)) return E_OUTOFMEMORY;
     *written = static_cast<long>(length);
     return S_OK;
   }
@@ -253,7 +261,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   void DropMember() {
     memberOpen_ = false;
     memberName_.clear();
-    memberText_.Release();
+    memberDeflater_.reset();
   }
 
   // Read mode: the archive's bytes are read once and kept until the close, so
@@ -428,13 +436,15 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     return n == 0;
   }
 
-  // Deflates the collected text of the open write member and hands it to libzip,
-  // which copies it into the archive at the close; the text itself goes at once.
+  // Finishes the deflate of the open write member and hands it to libzip,
+  // which copies it into the archive at the close.
   bool AddPendingMember() {
     if (!memberOpen_) return true;
     const std::string name = memberName_;
-    zip_source_t* source = DeflatedMemberSource(archive_, memberText_.Data(), memberText_.Size(), kZipDeflateLevel);
+    DeflatedMember member;
+    const bool deflated = memberDeflater_->Finish(member);
     DropMember();
+    zip_source_t* source = deflated ? DeflatedMemberSource(archive_, std::move(member)) : nullptr;
     if (!source) return false;
     // A member replaced in place would keep the old entry's method, so the old
     // one is deleted and the text added as a new member.
@@ -488,9 +498,9 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   bool reading_ = false;
   std::string path_;
   bool memberOpen_ = false;
-  // The member open for reading or being written; write mode: the text collected so far.
+  // The member open for reading or being written; write mode: its deflate so far.
   std::string memberName_;
-  tGrowingText memberText_;
+  std::unique_ptr<tMemberDeflater> memberDeflater_;
   // Read mode: the archive's bytes, and the open member's stream.
   std::string archiveBytes_;
   zip_file_t* memberFile_ = nullptr;

@@ -16,9 +16,9 @@ inline constexpr CLSID CLSID_ZlibObj = {0x6A1E2C41, 0x3B7D, 0x4F0A, {0x9C, 0x11,
 
 inline constexpr const wchar_t* kZlibObjProgId = L"VexaZLibInterface.ZlibObj";
 
-// The deflate level of the members written: libdeflate's fastest. On
-// configuration texts it takes about an eighth of the time of zlib's default (6)
-// for an archive under one and a third times as large.
+// The deflate level of the members written: zlib's fastest, in pieces
+// deflated in parallel. On configuration texts an archive is about 1.5 times
+// as large as at zlib's default (6).
 inline constexpr int kZipDeflateLevel = 1;
 
 struct IZlibObj : IDispatch {

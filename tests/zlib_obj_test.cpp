@@ -230,7 +230,7 @@ TEST_F(ZlibObjTest, MembersAreDeflatedAlikeNewOrReplaced) {
   const zip_stat_t asNew = memberStat(path, "VEXA/pfConfig");
   EXPECT_EQ(asNew.comp_method, ZIP_CM_DEFLATE);
   EXPECT_EQ(asNew.size, text.size());
-  EXPECT_LT(asNew.comp_size * 5, asNew.size);
+  EXPECT_LT(asNew.comp_size * 4, asNew.size);
   ASSERT_EQ(Open(path, 0, 2), S_OK);
   Put("VEXA/pfConfig", text);
   ASSERT_EQ(zip_->CloseArchive(L""), S_OK);

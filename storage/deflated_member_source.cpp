@@ -1,0 +1,95 @@
+#include "storage/deflated_member_source.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <new>
+
+namespace {
+struct ServedMember {
+  DeflatedMember member;
+  std::time_t written = 0;
+  // Bytes of the first piece left already copied out.
+  size_t piecePosition = 0;
+  bool unread = true;
+  zip_error_t error;
+};
+
+zip_int64_t Read(ServedMember& served, char* data, zip_uint64_t length) {
+  std::deque<DeflatedPiece>& pieces = served.member.pieces;
+  zip_uint64_t done = 0;
+  while (done < length && !pieces.empty()) {
+    DeflatedPiece& piece = pieces.front();
+    const size_t count = static_cast<size_t>(std::min<zip_uint64_t>(length - done, piece.size - served.piecePosition));
+    std::memcpy(data + done, piece.bytes.get() + served.piecePosition, count);
+    done += count;
+    served.piecePosition += count;
+    if (served.piecePosition == piece.size) {
+      pieces.pop_front();
+      served.piecePosition = 0;
+    }
+  }
+  return static_cast<zip_int64_t>(done);
+}
+
+zip_int64_t Serve(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+  auto* served = static_cast<ServedMember*>(state);
+  switch (command) {
+    case ZIP_SOURCE_OPEN:
+      // The pieces read are gone: a second reading cannot be served.
+      if (!served->unread) {
+        zip_error_set(&served->error, ZIP_ER_INTERNAL, 0);
+        return -1;
+      }
+      served->unread = false;
+      return 0;
+    case ZIP_SOURCE_READ:
+      return Read(*served, static_cast<char*>(data), length);
+    case ZIP_SOURCE_CLOSE:
+      return 0;
+    case ZIP_SOURCE_STAT: {
+      auto* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &served->error);
+      if (!stat) return -1;
+      zip_stat_init(stat);
+      stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC | ZIP_STAT_MTIME |
+                    ZIP_STAT_ENCRYPTION_METHOD;
+      stat->size = served->member.textSize;
+      stat->comp_size = served->member.deflatedSize;
+      stat->comp_method = ZIP_CM_DEFLATE;
+      stat->crc = served->member.crc;
+      stat->mtime = served->written;
+      stat->encryption_method = ZIP_EM_NONE;
+      return sizeof(*stat);
+    }
+    case ZIP_SOURCE_ERROR:
+      return zip_error_to_data(&served->error, data, length);
+    case ZIP_SOURCE_FREE:
+      zip_error_fini(&served->error);
+      delete served;
+      return 0;
+    case ZIP_SOURCE_SUPPORTS:
+      return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                            ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default:
+      zip_error_set(&served->error, ZIP_ER_OPNOTSUPP, 0);
+      return -1;
+  }
+}
+}  // namespace
+
+zip_source_t* DeflatedMemberSource(zip_t* archive, DeflatedMember&& member) {
+  auto* served = new (std::nothrow) ServedMember;
+  if (!served) {
+    zip_error_set(zip_get_error(archive), ZIP_ER_MEMORY, 0);
+    return nullptr;
+  }
+  served->member = std::move(member);
+  served->written = std::time(nullptr);
+  zip_error_init(&served->error);
+  zip_source_t* source = zip_source_function(archive, Serve, served);
+  if (!source) {
+    zip_error_fini(&served->error);
+    delete served;
+  }
+  return source;
+}
