@@ -45,28 +45,29 @@ std::string Quoted(const std::string& name) {
   return quoted + "\"";
 }
 
-// Int and DWord columns hold integers, Float reals, the rest text.
-const char* ColumnType(const std::string& type) {
-  const char first = static_cast<char>(std::tolower(static_cast<unsigned char>(type.empty() ? ' ' : type[0])));
-  if (first == 'i' || first == 'd') return "INTEGER";
-  if (first == 'f') return "REAL";
-  return "TEXT COLLATE NOCASE";
-}
-
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
 }
 
-std::string CreateStatement(const ParsedTable& table) {
-  std::string sql = "CREATE TABLE " + Quoted(table.name) + " (\"RowId\" TEXT";
+// The table's columns as SQLite knows them, quoted: SQLite refuses names that
+// differ only in case, which the configuration allows.
+std::vector<std::string> SqliteColumnNames(const ParsedTable& table) {
+  std::vector<std::string> names;
   std::set<std::string> seen{"rowid"};
   for (size_t i = 0; i < table.columns.size(); ++i) {
-    // SQLite refuses names that differ only in case; the configuration allows them.
     std::string name = table.columns[i];
     if (!seen.insert(Lower(name)).second) name += "_" + std::to_string(i);
-    sql += ", " + Quoted(name) + " " + ColumnType(i < table.types.size() ? table.types[i] : "");
+    names.push_back(Quoted(name));
   }
+  return names;
+}
+
+// Every column is text, as the file's cells are, so that both sides hand back
+// the same bytes; text compares without regard to case, as the query language does.
+std::string CreateStatement(const ParsedTable& table) {
+  std::string sql = "CREATE TABLE " + Quoted(table.name) + " (\"RowId\" TEXT";
+  for (const std::string& name : SqliteColumnNames(table)) sql += ", " + name + " TEXT COLLATE NOCASE";
   return sql + ")";
 }
 
@@ -113,6 +114,12 @@ std::vector<ParsedTable> ParseTables(tAtrribute* root) {
   return tables;
 }
 
+std::string ColumnList(const ParsedTable& table) {
+  std::string list;
+  for (const std::string& name : SqliteColumnNames(table)) list += (list.empty() ? "" : ",") + name;
+  return list;
+}
+
 SqliteMirror::SqliteMirror() { Check(sqlite3_open(":memory:", &db_), db_, "open"); }
 
 SqliteMirror::~SqliteMirror() {
@@ -143,7 +150,8 @@ void SqliteMirror::Bind(sqlite3_stmt* statement, std::initializer_list<std::stri
           "bind");
 }
 
-int SqliteMirror::Select(sqlite3_stmt* statement, std::initializer_list<std::string_view> keys) {
+int SqliteMirror::Select(sqlite3_stmt* statement, std::initializer_list<std::string_view> keys,
+                         std::vector<std::string>* texts) {
   Bind(statement, keys);
   const int columns = sqlite3_column_count(statement);
   int rows = 0;
@@ -155,6 +163,7 @@ int SqliteMirror::Select(sqlite3_stmt* statement, std::initializer_list<std::str
       if (i) text += '|';
       if (const unsigned char* cell = sqlite3_column_text(statement, i)) text += reinterpret_cast<const char*>(cell);
     }
+    if (texts) texts->push_back(text);
     ++rows;
   }
   Check(code, db_, "select");
@@ -179,4 +188,29 @@ void SqliteMirror::SaveTo(const std::string& path) {
   Check(sqlite3_backup_step(backup, -1), file, "backup step");
   sqlite3_backup_finish(backup);
   sqlite3_close(file);
+}
+
+void SqliteMirror::OpenSaved(const std::string& path) {
+  sqlite3* file = nullptr;
+  Check(sqlite3_open_v2(path.c_str(), &file, SQLITE_OPEN_READONLY, nullptr), file, "open saved file");
+  sqlite3_backup* backup = sqlite3_backup_init(db_, "main", file, "main");
+  if (!backup) Check(SQLITE_ERROR, db_, "backup");
+  Check(sqlite3_backup_step(backup, -1), db_, "backup step");
+  sqlite3_backup_finish(backup);
+  sqlite3_close(file);
+}
+
+void SqliteMirror::Deserialize(const std::string& path) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) Check(SQLITE_CANTOPEN, db_, path.c_str());
+  std::fseek(file, 0, SEEK_END);
+  const long size = std::ftell(file);
+  std::fseek(file, 0, SEEK_SET);
+  auto* bytes = static_cast<unsigned char*>(sqlite3_malloc64(static_cast<sqlite3_uint64>(size)));
+  const bool read = bytes && std::fread(bytes, 1, static_cast<size_t>(size), file) == static_cast<size_t>(size);
+  std::fclose(file);
+  if (!read) Check(SQLITE_IOERR, db_, path.c_str());
+  Check(sqlite3_deserialize(db_, "main", bytes, size, size,
+                            SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE),
+        db_, "deserialize");
 }

@@ -28,6 +28,9 @@ struct ParsedTable {
   size_t RowCount() const { return rowFirstCell.empty() ? 0 : rowFirstCell.size() - 1; }
 };
 std::vector<ParsedTable> ParseTables(tAtrribute* root);
+// The configuration's columns of `table`, quoted and comma-separated, as the
+// mirror names them: a select of them answers the rows a select * of ours does.
+std::string ColumnList(const ParsedTable& table);
 
 class SqliteMirror {
  public:
@@ -36,15 +39,21 @@ class SqliteMirror {
   SqliteMirror(const SqliteMirror&) = delete;
   SqliteMirror& operator=(const SqliteMirror&) = delete;
 
-  // Creates every table (a RowId column, then the configuration's columns; text
-  // compared without regard to case, as the query language does) and inserts
-  // every row, in one transaction.
+  // Rebuilds the database from split cells: creates every table (a RowId
+  // column, then the configuration's columns, all text compared without regard
+  // to case, as the query language does) and inserts every row, in one transaction.
   void Load(const std::vector<ParsedTable>& tables);
+  // Opens a database that SaveTo wrote, into memory: as SQLite's own users load
+  // a whole database, through the backup interface or from its bytes.
+  void OpenSaved(const std::string& path);
+  void Deserialize(const std::string& path);
   // The statement prepared on its first use and kept.
   sqlite3_stmt* Prepared(const std::string& sql);
   // Runs a prepared select with `keys` bound, joining each row's cells with "|"
-  // as a select of the query language does; answers the number of rows.
-  int Select(sqlite3_stmt* statement, std::initializer_list<std::string_view> keys);
+  // as a select of the query language does (into `texts` when given); answers
+  // the number of rows.
+  int Select(sqlite3_stmt* statement, std::initializer_list<std::string_view> keys,
+             std::vector<std::string>* texts = nullptr);
   // Runs a prepared change with `keys` bound; answers the number of rows changed.
   int Change(sqlite3_stmt* statement, std::initializer_list<std::string_view> keys);
   // Runs SQL text once (schema changes, BEGIN, COMMIT).
