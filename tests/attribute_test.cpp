@@ -23,25 +23,6 @@ struct Database {
 };
 }  // namespace
 
-TEST(TreeColumns, ColumnCountFollowsTheDefinition) {
-  tAtrribute three("TableDefinition", "A|B|C", 0), empty("TableDefinition", "", 0), null;
-  EXPECT_EQ(three.FieldCount(), 3);
-  EXPECT_EQ(empty.FieldCount(), 1);
-  EXPECT_EQ(null.FieldCount(), 0);
-}
-
-TEST(TreeColumns, WidthRuleForcesExactlyTheColumnCount) {
-  tString value("x");
-  ForceRowWidth(value, 3);
-  EXPECT_STREQ(value.c_str(), "x||");
-  value.Assign("a|b|c|d");
-  ForceRowWidth(value, 3);
-  EXPECT_STREQ(value.c_str(), "a|b|c");
-  value.Assign("a|b|c");
-  ForceRowWidth(value, 3);
-  EXPECT_STREQ(value.c_str(), "a|b|c");
-}
-
 TEST(TreeNodes, FindChildIgnoresCaseOfNameAndValue) {
   Database db;
   tAtrribute* table = db.root.FindChild("table", "DATADISPLAYS");

@@ -27,18 +27,6 @@ std::string CreateFile(ScratchDir& dir) {
 }
 }  // namespace
 
-TEST(CollectionProperties, NothingOpenGivesNoCollection) {
-  VexaConfig* config = VexaConfig::CreateInstance();
-  IEvents* events = nullptr;
-  IParameterDefaults* defaults = nullptr;
-  IPlannedTestPoints* planned = nullptr;
-  EXPECT_EQ(config->get_Events(&events), E_POINTER);
-  EXPECT_EQ(config->get_ParameterDefaults(&defaults), E_POINTER);
-  EXPECT_EQ(config->get_PlannedTestPoints(&planned), E_POINTER);
-  EXPECT_EQ(config->get_Thresholds(nullptr), E_POINTER);
-  config->Release();
-}
-
 TEST(CollectionProperties, EachReadIsAnIndependentCopySavedWithTheFile) {
   ScratchDir dir;
   const std::string path = CreateFile(dir);

@@ -106,21 +106,6 @@ TEST(QuerySelect, MiscFileQueryNeedsAQuotedName) {
   EXPECT_TRUE(db.Rows().empty());
 }
 
-TEST(QuerySelect, LargeTablesStayLinear) {
-  std::vector<std::string> rows;
-  for (int i = 0; i < 100000; ++i)
-    rows.push_back("id" + std::to_string(i) + " n" + std::to_string(i) + "|g" + std::to_string(i % 7) + "|" +
-                   std::to_string(i % 1000) + "|" + std::to_string(i));
-  QueryFixture db(TableText("Big", "Name|Group|Count|Width", "String|String|Int|Float", rows));
-  EXPECT_EQ(db.Select("select Name from Big where Count = 5").size(), 100u);
-  EXPECT_EQ(db.Select("select distinct Name from Big").size(), 100000u);
-  Rows ordered = db.Select("select Width from Big where Group = 'g3' order by Width");
-  EXPECT_TRUE(std::is_sorted(ordered.begin(), ordered.end(),
-                             [](const std::string& a, const std::string& b) { return std::stod(a) < std::stod(b); }));
-  ASSERT_EQ(db.Run("update Big set Group = 'h' where Count < 500"), S_OK);
-  EXPECT_EQ(db.Select("select Name from Big where Group = 'h'").size(), 50000u);
-}
-
 // The radix sort against a plain comparison of the same byte order.
 TEST(QueryResultSet, TextSortMatchesTheByteOrder) {
   std::mt19937 random(11);

@@ -27,7 +27,7 @@ TEST(TStringFields, NextTokenYieldsEmptyInnerTokensButNoTrailingOne) {
   EXPECT_TRUE(Tokens("", ',').empty());
 }
 
-TEST(TStringFields, GetFieldCountsFieldsNotCharacters) {
+TEST(TStringFields, GetFieldAndCountFieldsCountFieldsNotCharacters) {
   tString row("a|b|c"), field("stale");
   ASSERT_EQ(row.GetField(2, '|', field), S_OK);
   EXPECT_STREQ(field.c_str(), "c");
@@ -38,9 +38,7 @@ TEST(TStringFields, GetFieldCountsFieldsNotCharacters) {
   ASSERT_EQ(trailing.GetField(2, '|', field), S_OK);
   EXPECT_STREQ(field.c_str(), "");
   EXPECT_EQ(tString().GetField(0, '|', field), E_FAIL);
-}
-
-TEST(TStringFields, CountFieldsTellsNullFromEmpty) {
+  // A null text has no field, an empty one has one.
   EXPECT_EQ(tString().CountFields('|'), 0);
   EXPECT_EQ(tString("").CountFields('|'), 1);
   EXPECT_EQ(tString("A|B|C").CountFields('|'), 3);
@@ -128,21 +126,6 @@ TEST(TStringEditing, SlicesTailsAndRanges) {
   EXPECT_EQ(text.DeleteRange(1, 2), S_OK);
   EXPECT_STREQ(text.c_str(), "ad");
   EXPECT_EQ(text.DeleteRange(0, text.Capacity()), E_INVALIDARG);
-}
-
-TEST(TStringEditing, WhiteSpaceAndCase) {
-  tString text("  a b\t");
-  bool inner = false;
-  text.Trim(inner);
-  EXPECT_STREQ(text.c_str(), "a b");
-  EXPECT_TRUE(inner);
-  text.RemoveAllWhiteSpace();
-  EXPECT_STREQ(text.c_str(), "ab");
-  text.UpperCase();
-  EXPECT_STREQ(text.c_str(), "AB");
-  tString doubled("a,,,b,,c");
-  doubled.CollapseDoubled(',');
-  EXPECT_STREQ(doubled.c_str(), "a,b,c");
 }
 
 TEST(TStringEditing, FormatAndAppendGrowAsNeeded) {
