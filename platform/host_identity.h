@@ -11,6 +11,3 @@ bool ReadHostName(char* buffer, size_t size);
 int CurrentProcessId();
 // The full path of the running program; the modules linked into it share it.
 std::string ExecutablePath();
-
-// Test hook: while set, StartSocketLibrary fails.
-void SimulateSocketLibraryFailure(bool fail);

@@ -46,28 +46,11 @@ void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
 
 namespace {
 const char* kConfig =
-    "Root VersionFivePointZero\n"
-    "{\n"
-    "   Table ParameterDefaultsState\n"
-    "   {\n"
-    "      TableDefinition ParameterDefaults|Group|isActive|PropertyBag\n"
-    "      TableType String|String|list(True,False)|string\n"
-    "      TableContents \n"
-    "      {\n"
-    "         0-WedJan0202:03:551980@noHostName-2400 ParameterSet1||True|\n"
-    "      }\n"
-    "   }\n"
-    "   Table Colors\n"
-    "   {\n"
-    "      TableDefinition Color|PropertyBag\n"
-    "      TableType long|string\n"
-    "      TableContents \n"
-    "      {\n"
-    "         1-WedJan0202:03:551980@noHostName-2400 255|red\n"
-    "         2-WedJan0202:03:551980@noHostName-2400 128|grey\n"
-    "      }\n"
-    "   }\n"
-    "}\n";
+    "Root VersionFivePointZero\n{\nTable ParameterDefaultsState\n{\n"
+    "TableDefinition ParameterDefaults|Group|isActive|PropertyBag\nTableType String|String|list(True,False)|string\n"
+    "TableContents\n{\n0-WedJan0202:03:551980@noHostName-2400 ParameterSet1||True|\n}\n}\n"
+    "Table Colors\n{\nTableDefinition Color|PropertyBag\nTableType long|string\nTableContents\n{\n"
+    "1-WedJan0202:03:551980@noHostName-2400 255|red\n2-WedJan0202:03:551980@noHostName-2400 128|grey\n}\n}\n}\n";
 
 enum class Step { Open, OpenWithBackup, Save };
 

@@ -31,14 +31,6 @@ TEST(HashIndex, SizeRoundsUpToAPowerOfTwo) {
     EXPECT_EQ(index.BinCount(), bins) << items;
   }
   EXPECT_EQ(index.Size(0), E_INVALIDARG);
-  tAtrribute row;
-  ASSERT_EQ(index.Insert("a", &row, true, true, nullptr), S_OK);
-  index.Clear();
-  EXPECT_EQ(index.BinCount(), 0);
-  EXPECT_EQ(index.Insert("a", &row, true, true, nullptr), E_FAIL);
-  EXPECT_EQ(index.Find("a"), nullptr);
-  EXPECT_EQ(index.RemoveItem("a", &row), E_FAIL);
-  EXPECT_EQ(index.Begin(nullptr), S_FALSE);
 }
 
 TEST(HashIndex, InsertReplacesOrAppendsAndReportsTheChainPosition) {

@@ -15,21 +15,6 @@ TEST(QueryParse, RefusesNullEmptyAndUnknownStatements) {
   EXPECT_EQ(db.Run("sort Parts on Name"), E_FAIL);
 }
 
-TEST(QueryParse, KeywordsIgnoreCase) {
-  QueryFixture db;
-  EXPECT_EQ(db.Select("SELECT * FROM Parts"), db.Select("Select * from parts"));
-  EXPECT_EQ(db.Run("UPDATE Parts SET Count = 4 WHERE Name = 'Flap'"), S_OK);
-  EXPECT_EQ(db.Select("select Count from Parts where Name = 'Flap'"), Rows{"4"});
-}
-
-TEST(QueryParse, WithoutATreeEveryStatementFails) {
-  tSqlQueryEngine engine(nullptr);
-  TraceCapture traces;
-  EXPECT_EQ(engine.Query("select * from Parts"), E_FAIL);
-  EXPECT_EQ(traces.Lines(),
-            std::vector<std::string>{"tSqlQueryEngine: Query (select * from Parts) failed, database not loaded properly\n"});
-}
-
 TEST(QueryParse, SelectClauses) {
   QueryFixture db;
   EXPECT_EQ(db.Select("select Name , Count from Parts where Group = 'Loads' order by Count"),

@@ -55,13 +55,15 @@ std::string ReadTextModeFile(const std::string& path) {
   return content.str();
 }
 
-void WriteArchive(const std::string& path, const ArchiveMembers& members) {
+void WriteArchive(const std::string& path, const ArchiveMembers& members, bool stored) {
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   ASSERT_NE(archive, nullptr);
   for (const auto& [name, text] : members) {
     zip_source_t* source = zip_source_buffer(archive, text.data(), text.size(), 0);
-    ASSERT_GE(zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE), 0);
+    const zip_int64_t index = zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE);
+    ASSERT_GE(index, 0);
+    if (stored) zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
   }
   ASSERT_EQ(zip_close(archive), 0);
 }

@@ -36,8 +36,9 @@ std::string ReadTextFile(const std::string& path);
 std::string ReadTextModeFile(const std::string& path);
 
 using ArchiveMembers = std::vector<std::pair<std::string, std::string>>;
-// Writes and reads zip archives with libzip directly, bypassing the archive component.
-void WriteArchive(const std::string& path, const ArchiveMembers& members);
+// Writes and reads zip archives with libzip directly, bypassing the archive
+// component; members `stored` uncompressed, so that a test can find and damage their bytes.
+void WriteArchive(const std::string& path, const ArchiveMembers& members, bool stored = false);
 ArchiveMembers ReadArchive(const std::string& path);
 
 // One line per node, "name=value", indented by depth.

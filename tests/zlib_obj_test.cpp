@@ -18,20 +18,6 @@ using Members = std::map<std::string, std::string>;
 
 std::wstring W(const std::string& text) { return WideFromNarrow(text.c_str()); }
 
-// Fixtures written by libzip directly, members stored uncompressed so a test can
-// find and damage their bytes.
-void WriteWithLibzip(const std::string& path, const Members& members) {
-  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
-  ASSERT_NE(archive, nullptr);
-  for (const auto& [name, data] : members) {
-    zip_source_t* source = zip_source_buffer(archive, data.data(), data.size(), 0);
-    zip_int64_t index = zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE);
-    ASSERT_GE(index, 0);
-    zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
-  }
-  ASSERT_EQ(zip_close(archive), 0);
-}
-
 std::set<std::string> Entries(const std::string& path) {
   std::set<std::string> names;
   if (zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, nullptr)) {
@@ -132,7 +118,7 @@ TEST_F(ZlibObjTest, AWholeReadEqualsReadsInPiecesDeflatedOrStored) {
   for (int i = 0; i < 5000; ++i) text += "row " + std::to_string(i * 7919 % 10007) + "|value\r\n";
   const std::string deflated = dir_.Path("deflated.zip"), stored = dir_.Path("stored.zip");
   Write(deflated, {{"VEXA/pfConfig", text}});
-  WriteWithLibzip(stored, {{"VEXA/pfConfig", text}});
+  WriteArchive(stored, {{"VEXA/pfConfig", text}}, true);
   for (const std::string& path : {deflated, stored}) {
     ASSERT_EQ(Open(path, 1), S_OK);
     ASSERT_EQ(zip_->OpenFile(L"VEXA/pfConfig", 0), S_OK);
@@ -183,7 +169,7 @@ TEST_F(ZlibObjTest, ZreadGoesOnRightBehindTheLinesOfZgets) {
 
 TEST_F(ZlibObjTest, ZgetsSplitsAtLimitAndKeepsHighBytes) {
   const std::string path = dir_.Path("lines.zip");
-  WriteWithLibzip(path, {{"m", std::string("abcdef\n\xE9x\0y", 11)}});
+  WriteArchive(path, {{"m", std::string("abcdef\n\xE9x\0y", 11)}}, true);
   ASSERT_EQ(Open(path, 1), S_OK);
   ASSERT_EQ(zip_->OpenFile(L"m", 0), S_OK);
   EXPECT_EQ(Gets(4), L"abc");
@@ -270,7 +256,7 @@ TEST_F(ZlibObjTest, FoldersAreAddedOnce) {
 TEST_F(ZlibObjTest, ExtractFileCopiesExactBytes) {
   const std::string path = dir_.Path("data.zip");
   const std::string bytes("\x00\xFF\r\n binary\x7F", 12);
-  WriteWithLibzip(path, {{"VEXA/USER/blob", bytes}});
+  WriteArchive(path, {{"VEXA/USER/blob", bytes}}, true);
   ASSERT_EQ(Open(path, 1), S_OK);
   const std::string target = dir_.Path("blob.out");
   WriteTextFile(target, "previous, longer content to be overwritten");
@@ -283,7 +269,7 @@ TEST_F(ZlibObjTest, ExtractFileCopiesExactBytes) {
 TEST_F(ZlibObjTest, DamagedOrMissingInputFailsCleanly) {
   const std::string path = dir_.Path("good.zip");
   const std::string text = "some member text that is long enough to cut";
-  WriteWithLibzip(path, {{"m", text}});
+  WriteArchive(path, {{"m", text}}, true);
   const std::string archive = ReadTextFile(path);
 
   EXPECT_EQ(Open(dir_.Path("absent.zip"), 1), E_FAIL);
@@ -311,7 +297,7 @@ TEST_F(ZlibObjTest, DamagedOrMissingInputFailsCleanly) {
 TEST_F(ZlibObjTest, CallsOutOfStateOrWithBadArgumentsFail) {
   EXPECT_EQ(zip_->CloseArchive(L""), E_FAIL);
   const std::string path = dir_.Path("a.zip");
-  WriteWithLibzip(path, {{"m", "text"}});
+  WriteArchive(path, {{"m", "text"}}, true);
   EXPECT_EQ(Open(path, 3), E_INVALIDARG);
   EXPECT_EQ(Open(path, 0, 1), E_INVALIDARG);
   ASSERT_EQ(Open(path, 1), S_OK);

@@ -2,15 +2,10 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <filesystem>
 #include <system_error>
 
-namespace {
-std::atomic<bool> simulateFailure{false};
-}
-
-bool StartSocketLibrary() { return !simulateFailure; }
+bool StartSocketLibrary() { return true; }
 
 void StopSocketLibrary() {}
 
@@ -26,5 +21,3 @@ std::string ExecutablePath() {
   std::error_code error;
   return std::filesystem::read_symlink("/proc/self/exe", error).string();
 }
-
-void SimulateSocketLibraryFailure(bool fail) { simulateFailure = fail; }

@@ -1,13 +1,10 @@
 #include "platform/host_identity.h"
 
-#include <atomic>
 #include <mutex>
 
 #include "platform/windows_sdk.h"
 
 namespace {
-std::atomic<bool> simulateFailure{false};
-
 // Winsock is started once for the process and left running: every row id needs
 // the host name, and stopping it between ids would only cost time.
 bool SocketLibraryStarted() {
@@ -19,7 +16,7 @@ bool SocketLibraryStarted() {
 }
 }  // namespace
 
-bool StartSocketLibrary() { return !simulateFailure && SocketLibraryStarted(); }
+bool StartSocketLibrary() { return SocketLibraryStarted(); }
 
 void StopSocketLibrary() {}
 
@@ -40,5 +37,3 @@ std::string ExecutablePath() {
   WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(length), text.data(), size, nullptr, nullptr);
   return text;
 }
-
-void SimulateSocketLibraryFailure(bool fail) { simulateFailure = fail; }
