@@ -93,10 +93,7 @@ HRESULT VexaConfig::OpenPath(const std::string& path, bool createBackupFile) {
   TraceScope traces;
   tAtrribute* root = source_.LoadAttributesFromFile(path_.c_str());
   if (!root) {
-    // The loader's own account of a failure it met, or else what it traced.
-    const std::string& failure = source_.LoadFailure();
-    log_.Write("Open: Unable to load VEXA configuration file: ( %s )%s", Shown(path_).c_str(),
-               failure.empty() ? CauseOf(traces).c_str() : (": " + failure).c_str());
+    log_.Write("Open: Unable to load VEXA configuration file: ( %s )%s", Shown(path_).c_str(), CauseOf(traces).c_str());
     path_.clear();
     return E_FAIL;
   }

@@ -12,6 +12,7 @@
 #include "platform/native_path.h"
 #include "platform/safearray.h"
 #include "platform/text_conversion.h"
+#include "platform/trace_scope.h"
 #include "python/object_model.h"
 #include "store/table.h"
 #include "tools/statement_check.h"

@@ -79,16 +79,14 @@ unsigned long long PlainFileLength(std::FILE* file) {
   return size > 0 && size < LONG_MAX ? static_cast<unsigned long long>(size) : 0;
 }
 
-// A failed read of the text, traced with the sizes it concerned (0 stated:
-// not known); `cause` says the same for the message log.
-void TraceUnreadText(PiecesRead read, unsigned long long done, unsigned long long stated, std::string& cause) {
+// A failed read of the text, traced with the sizes it concerned (0 stated: not known).
+void TraceUnreadText(PiecesRead read, unsigned long long done, unsigned long long stated) {
   char text[160];
   if (read == PiecesRead::OutOfMemory)
     std::snprintf(text, sizeof text, "out of memory after %llu of %llu bytes", done, stated);
   else
     std::snprintf(text, sizeof text, "read failed after %llu of %llu bytes", done, stated);
   DebugTrace("tConfigSource::LoadAttributesFromFile, %s\n", text);
-  cause = text;
 }
 
 bool IsArchivePath(const char* path) {
@@ -143,7 +141,6 @@ void tConfigSource::DestroyTree() {
 tAtrribute* tConfigSource::LoadAttributesFromFile(const char* path) {
   DestroyTree();
   endedInsideBlock_ = false;
-  loadFailure_.clear();
   if (!path || !*path) return nullptr;
   path_.Assign(path, 8);
   root_ = IsArchivePath(path) ? LoadArchive(path) : LoadPlainText(path);
@@ -185,10 +182,7 @@ tAtrribute* tConfigSource::ParseTree(std::vector<TextPiece>& pieces) {
   } catch (const std::bad_alloc&) {
     unsigned long long bytes = 0;
     for (const TextPiece& piece : pieces) bytes += piece.length;
-    char text[96];
-    std::snprintf(text, sizeof text, "out of memory making the tree of %llu bytes", bytes);
-    DebugTrace("tConfigSource::LoadAttributesFromFile, %s\n", text);
-    loadFailure_ = text;
+    DebugTrace("tConfigSource::LoadAttributesFromFile, out of memory making the tree of %llu bytes\n", bytes);
     if (root) TreeNodePool().GiveBack(root, false);
     return nullptr;
   }
@@ -209,7 +203,7 @@ tAtrribute* tConfigSource::LoadPlainText(const char* path) {
   std::fclose(file);
   if (read == PiecesRead::ReadFailed)
     DebugTrace("tConfigSource::LoadAttributesFromFile, failed in config file FGets.. Illegal config file?\n");
-  if (read == PiecesRead::OutOfMemory) TraceUnreadText(read, total, length, loadFailure_);
+  if (read == PiecesRead::OutOfMemory) TraceUnreadText(read, total, length);
   return read == PiecesRead::Done ? ParseTree(pieces) : nullptr;
 }
 
@@ -264,14 +258,12 @@ tAtrribute* tConfigSource::LoadArchive(const char* path) {
   DebugTrace("VexaTemplateLib::CreateAttributesBuffer() - Config file load took %f seconds with a buffer size of %llu bytes\n",
              static_cast<double>(stopwatch.Seconds()), total);
   if (read != PiecesRead::Done) {
-    TraceUnreadText(read, total, stated, loadFailure_);
+    TraceUnreadText(read, total, stated);
     return nullptr;
   }
   if (stated && total != stated) {
-    char text[128];
-    std::snprintf(text, sizeof text, "VEXA/pfConfig inflates to %llu bytes, not the %llu it states", total, stated);
-    DebugTrace("tConfigSource::LoadAttributesFromFile, %s\n", text);
-    loadFailure_ = text;
+    DebugTrace("tConfigSource::LoadAttributesFromFile, VEXA/pfConfig inflates to %llu bytes, not the %llu it states\n",
+               total, stated);
     return nullptr;
   }
   // The archive's own bytes go before the tree is made.

@@ -31,9 +31,6 @@ class tConfigSource {
   bool EndedInsideBlock() const { return endedInsideBlock_; }
   // The native path of the last load.
   const tString& Path() const { return path_; }
-  // Why the last load failed, where the loader knows more than its traces say
-  // (memory that ran out, with the sizes): empty otherwise.
-  const std::string& LoadFailure() const { return loadFailure_; }
 
  private:
   tAtrribute* LoadPlainText(const char* path);
@@ -47,7 +44,6 @@ class tConfigSource {
   std::vector<TextPiece> text_;
   tString path_;
   bool endedInsideBlock_ = false;
-  std::string loadFailure_;
 };
 
 // The first line of a configuration text: "Root" (any case) and the version name.

@@ -148,28 +148,22 @@ HRESULT CreateArchive(tZBall& zball) {
 }
 
 // The archive component keeps every other member and replaces the archive's
-// content as a plain save does, so an archive on disk is never half written.
-// A Zputs that fails leaves the member unfinished, and the component then
-// refuses to commit the archive at the close.
+// content as a plain save does, so an archive on disk is never half written;
+// a member that cannot be opened or is cut short is discarded with the archive.
 HRESULT SaveArchive(tAtrribute* root, const char* path) {
   tZBall zball(path);
   IZlibObj* archive = zball.Component();
   if (!archive) return E_FAIL;
   if (!FileExists(path)) CreateArchive(zball);
   if (!FileExists(path) || archive->OpenArchive(zball.ArchivePath().c_str(), 0, 2) != S_OK) return E_FAIL;
-  if (archive->OpenFile(kConfigMember, 0) != S_OK) {
-    archive->CloseArchive(kWriterClosingText);
-    return E_FAIL;
-  }
   bool written = false;
   try {
-    written = WriteConfigText(root, [archive](const char* piece, size_t) {
-      long count = 0;
-      return archive->Zputs(piece, &count) == S_OK;
-    });
+    written = archive->OpenFile(kConfigMember, 0) == S_OK && WriteConfigText(root, [archive](const char* piece, size_t) {
+                long count = 0;
+                return archive->Zputs(piece, &count) == S_OK;
+              });
   } catch (const std::bad_alloc&) {
   }
-  // A member cut short must not replace the one in the file.
   if (!written) {
     archive->DiscardArchive();
     return E_FAIL;

@@ -105,12 +105,12 @@ TEST_F(Tool, AFullDiskIsNamedAsTheCause) {
                            dir.Path("big.cfg") + ": File too large\n");
   EXPECT_EQ(saved.exitCode, 1);
 
-  // A file of the archive that cannot be extracted gives no row and a warning.
+  // A file of the archive that cannot be extracted gives no row: a warning, and no success.
   WriteArchive(dir.Path("misc.zip"), {{"VEXA/pfConfig", ReadTextFile(dir.Path("big.cfg"))},
                                       {"VEXA/MISC/chart.txt", std::string(20000, 'c')}});
   const std::string select = "select FullFileName from zBall where name = 'chart.txt'";
   const Outcome extracted = onFullDisk("query " + Quoted("misc.zip") + " \"" + select + "\"");
-  EXPECT_EQ(extracted.exitCode, 0);
+  EXPECT_EQ(extracted.exitCode, 1);
   EXPECT_EQ(extracted.out, "");
   EXPECT_EQ(extracted.err, "vexacfg: warning: " + select + ": cannot write " + dir.Path("tmp/chart.txt") +
                                ": File too large\n");

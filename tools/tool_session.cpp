@@ -90,13 +90,6 @@ HRESULT ToolSession::Select(const std::string& statement, Cells& names, std::vec
   TakeRows(results, rows);
   VariantClear(&results);
   if (SUCCEEDED(hr)) names = SelectColumnNames(statement, config_->Root());
-  // A file that could not be extracted from the archive gives no row, and the statement still succeeds.
-  const std::vector<std::string> traces = RecordedTraces();
-  for (const std::string& trace : traces)
-    if (SUCCEEDED(hr) && trace.rfind("tZBall::UnzipMiscToTemp", 0) == 0) {
-      std::fprintf(stderr, "vexacfg: warning: %s: %s\n", statement.c_str(), TracedCause(traces).c_str());
-      break;
-    }
   return hr;
 }
 

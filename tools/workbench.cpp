@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/text_conversion.h"
+#include "platform/trace_scope.h"
 #include "store/table.h"
 #include "tools/diff.h"
 #include "tools/failure_cause.h"

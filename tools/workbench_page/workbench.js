@@ -68,9 +68,9 @@ async function refresh() {
   if (state.table) await loadPage();
 }
 
-function openTable(name) {
-  Object.assign(state, { table: name, where: '', order: '', desc: false, offset: 0 });
-  $('where').value = '';
+function openTable(name, where = '') {
+  Object.assign(state, { table: name, where, order: '', desc: false, offset: 0 });
+  $('where').value = where;
   showView('table');
   refreshTables();
   loadPage().catch((e) => show(e.message));
@@ -253,12 +253,8 @@ async function showSets() {
   if (answer.error) return show(answer.error);
   fillGrid($('sets'), answer.columns, answer.rows);
   Array.from($('sets').tBodies[0].rows).forEach((row, i) => {
-    row.onclick = () => {
-      openTable('ParameterDefaults');
-      state.where = "ParameterDefaults = '" + answer.rows[i][0].replace(/'/g, "''") + "'";
-      $('where').value = state.where;
-      loadPage().catch((e) => show(e.message));
-    };
+    // One page load, already filtered: two loads in flight could end in either order.
+    row.onclick = () => openTable('ParameterDefaults', "ParameterDefaults = '" + answer.rows[i][0].replace(/'/g, "''") + "'");
   });
 }
 
