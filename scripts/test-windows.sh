@@ -34,7 +34,8 @@ for target in "win32 build-win32" "win64 build-win64"; do
   if [ "$1" = win32 ]; then
     # Every 32-bit program and DLL built must be large-address-aware.
     while IFS= read -r binary; do
-      i686-w64-mingw32-objdump -p "$binary" | grep -q "large address aware" ||
+      # Read whole, not piped into grep -q: under pipefail, objdump cut short by SIGPIPE fails the check.
+      [[ $(i686-w64-mingw32-objdump -p "$binary") == *"large address aware"* ]] ||
         { echo "$binary: not large-address-aware" >&2; exit 1; }
     done < <(find "$2" \( -path "$2/wineprefix" -o -name CMakeFiles \) -prune -o \( -name '*.exe' -o -name '*.dll' \) -type f -print)
     echo "build-win32: every program and DLL is large-address-aware"
@@ -60,7 +61,7 @@ for target in "win32 build-win32" "win64 build-win64"; do
   for _ in $(seq 200); do grep -q '^http://' "$work/serve.out" && break; sleep 0.3; done
   url=$(grep -m1 '^http://' "$work/serve.out" | tr -d '\r')
   base=${url%%/\?*}
-  curl -sf -H "X-Vexa-Token: ${url##*token=}" "$base/api/tables" | grep -q '"name":"Colors","rows":1' ||
+  [[ $(curl -sf -H "X-Vexa-Token: ${url##*token=}" "$base/api/tables") == *'"name":"Colors","rows":1'* ]] ||
     { echo "vexacfg.exe serve ($1): no table list from $url" >&2; exit 1; }
   [ "$(curl -s -o /dev/null -w '%{http_code}' "$base/api/tables")" = 401 ] ||
     { echo "vexacfg.exe serve ($1): a request without the token was not refused" >&2; exit 1; }

@@ -69,8 +69,9 @@ for class in "${classes[@]}"; do
 done
 for library in "$libid $dll" "${zlib_uuids[0]} $zlib_dll"; do
   set -- $library
-  $wine reg query "HKCR\\TypeLib\\$1\\1.0\\0\\win$([ "$WINEARCH" = win64 ] && echo 64 || echo 32)" /ve 2>/dev/null |
-    tr -d '\r' | grep -qF "$(winepath -w "$2" 2>/dev/null)" || fail "the type library of $2 is registered under its path"
+  registered=$($wine reg query "HKCR\\TypeLib\\$1\\1.0\\0\\win$([ "$WINEARCH" = win64 ] && echo 64 || echo 32)" /ve 2>/dev/null |
+    tr -d '\r') || true
+  [[ $registered == *"$(winepath -w "$2" 2>/dev/null)"* ]] || fail "the type library of $2 is registered under its path"
 done
 
 # Late-bound callers of the registered classes.
