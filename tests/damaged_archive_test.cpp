@@ -81,20 +81,16 @@ void ClaimSize(std::string& archive, const std::string& member, uint32_t size) {
 }
 }  // namespace
 
-// A header may claim far more than the member holds: memory grows only as
-// inflating yields bytes (a 4 GB block asked for at once would end the
-// process under the sanitizers), and the load fails naming both sizes. Where
-// a long cannot state the claim (Windows), the archive component cannot tell
-// it, and the member loads as what it holds, its CRC checked.
+// A header may claim far more than the member holds: memory grows only as inflating
+// yields bytes (a 4 GB block asked for at once would end the process under the
+// sanitizers), and the load fails naming both sizes. Where a long cannot state the
+// claim (Windows), it is not known, and the member loads as it is, CRC checked.
 TEST_F(DamagedArchive, AMemberClaimingFarMoreThanItHoldsLoadsNothing) {
   std::string bytes = archive;
   ClaimSize(bytes, "VEXA/pfConfig", UINT32_MAX - 1);
   TraceCapture traces;
   const bool loaded = Loads(bytes);
-  if (sizeof(long) > 4) {
-    EXPECT_FALSE(loaded);
-    EXPECT_TRUE(traces.Contains("4294967294"));
-  }
+  if (sizeof(long) > 4) EXPECT_TRUE(!loaded && traces.Contains("4294967294"));
 }
 
 // The member is inflated straight into the loader's buffer of the size that the
