@@ -90,7 +90,7 @@ TEST_F(DamagedArchive, AMemberClaimingFarMoreThanItHoldsLoadsNothing) {
   ClaimSize(bytes, "VEXA/pfConfig", UINT32_MAX - 1);
   TraceCapture traces;
   const bool loaded = Loads(bytes);
-  if (sizeof(long) > 4) EXPECT_TRUE(!loaded && traces.Contains("4294967294"));
+  EXPECT_TRUE(sizeof(long) == 4 || (!loaded && traces.Contains("4294967294")));
 }
 
 // The member is inflated straight into the loader's buffer of the size that the
