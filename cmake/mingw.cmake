@@ -1,6 +1,8 @@
 # Cross-compiling for Windows with Debian's mingw-w64. VEXA_WIN_ARCH is i686
 # (the 32-bit target) or x86_64; the posix thread model gives std::thread.
 set(CMAKE_SYSTEM_NAME Windows)
+# The checks that CMake compiles read this file again: they must see the same target.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VEXA_WIN_ARCH VEXA_WIN_DEPS)
 if(NOT VEXA_WIN_ARCH)
   set(VEXA_WIN_ARCH i686)
 endif()
