@@ -40,7 +40,7 @@ for target in "win32 build-win32" "win64 build-win64"; do
     done < <(find "$2" \( -path "$2/wineprefix" -o -name CMakeFiles \) -prune -o \( -name '*.exe' -o -name '*.dll' \) -type f -print)
     echo "build-win32: every program and DLL is large-address-aware"
   fi
-  ctest --test-dir "$2" --output-on-failure
+  ctest --test-dir "$2" --output-on-failure --timeout 1200
   work=$(mktemp -d)
   tool_session $linux_tool "$work/linux-Δοκιμή.cfg" >"$work/linux.out"
   # Wine reads a program's arguments in the locale's character set: UTF-8, as the shell wrote them.

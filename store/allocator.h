@@ -11,6 +11,7 @@
 #include <new>
 #include <thread>
 
+#include "platform/fork_generation.h"
 #include "platform/trace.h"
 #include "store/generic_container.h"
 #include "store/queue.h"
@@ -32,6 +33,7 @@ class tAllocator {
   explicit tAllocator(Destroy destroy = nullptr, std::chrono::milliseconds pause = std::chrono::milliseconds(1))
       : destroy_(destroy), pause_(pause), free_(kReuseSlots, false, false) {}
   // Pools live until the process ends: their deleter threads are never stopped.
+  // A forked child starts deleters of its own: its parent's do not run in it.
   tAllocator(const tAllocator&) = delete;
   tAllocator& operator=(const tAllocator&) = delete;
 
@@ -68,9 +70,18 @@ class tAllocator {
  private:
   using Container = tGenericContainer<T>;
 
-  // Starts the thread on first need; null when no thread could be started.
-  tQueue* deleterQueue();
-  tQueue* containerDeleterQueue();
+  // A deleter thread of this process and its queue.
+  struct Deleter {
+    std::atomic<tQueue*> queue{nullptr};
+    // ForkGeneration() + 1 of the process that started it; 0 before the start.
+    std::atomic<unsigned> startedIn{0};
+  };
+  // Starts the thread on first need in this process; null when no thread
+  // could be started. A queue left from before a fork is never touched again:
+  // a parent's thread may have held its lock when the process forked.
+  tQueue* deleterQueue() { return running(deleter_, deleterLoop, kDeleterSlots); }
+  tQueue* containerDeleterQueue() { return running(containerDeleter_, containerDeleterLoop, kContainerDeleterSlots); }
+  tQueue* running(Deleter& deleter, void (*loop)(tAllocator*, tQueue*), int slots);
   static tQueue* startDeleter(void (*loop)(tAllocator*, tQueue*), tAllocator* pool, int slots);
   static void deleterLoop(tAllocator* pool, tQueue* queue);
   static void containerDeleterLoop(tAllocator* pool, tQueue* queue);
@@ -85,10 +96,9 @@ class tAllocator {
   const Destroy destroy_;
   const std::chrono::milliseconds pause_;
   tQueue free_;
-  std::once_flag deleterStarted_;
-  tQueue* deleter_ = nullptr;
-  std::once_flag containerDeleterStarted_;
-  tQueue* containerDeleter_ = nullptr;
+  std::mutex startMutex_;
+  Deleter deleter_;
+  Deleter containerDeleter_;
   std::atomic<std::int64_t> destroyed_{0};
   std::atomic<std::int64_t> destroyedContainers_{0};
 };
@@ -143,17 +153,16 @@ tAllocator<T>::Batch::~Batch() {
 }
 
 template <typename T>
-tQueue* tAllocator<T>::deleterQueue() {
-  std::call_once(deleterStarted_, [this] { deleter_ = startDeleter(deleterLoop, this, kDeleterSlots); });
-  return deleter_;
-}
-
-template <typename T>
-tQueue* tAllocator<T>::containerDeleterQueue() {
-  std::call_once(containerDeleterStarted_, [this] {
-    containerDeleter_ = startDeleter(containerDeleterLoop, this, kContainerDeleterSlots);
-  });
-  return containerDeleter_;
+tQueue* tAllocator<T>::running(Deleter& deleter, void (*loop)(tAllocator*, tQueue*), int slots) {
+  const unsigned process = ForkGeneration() + 1;
+  if (deleter.startedIn.load(std::memory_order_acquire) != process) {
+    std::lock_guard<std::mutex> lock(startMutex_);
+    if (deleter.startedIn.load(std::memory_order_relaxed) != process) {
+      deleter.queue.store(startDeleter(loop, this, slots), std::memory_order_relaxed);
+      deleter.startedIn.store(process, std::memory_order_release);
+    }
+  }
+  return deleter.queue.load(std::memory_order_relaxed);
 }
 
 // The queue is never freed: a detached thread may still wait on it at exit, and

@@ -10,6 +10,10 @@
 #include <string>
 #include <thread>
 #include <vector>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "storage/config_source.h"
 #include "store/allocator.h"
@@ -186,6 +190,33 @@ TEST(PoolAllocator, ABacklogIsDestroyedWithoutRestingBetweenObjects) {
   // Resting 20 ms after each of 900 destructions would take 18 s.
   EXPECT_TRUE(Reaches([&] { return pool->DestroyedCount(); }, before + 900));
 }
+
+// ThreadSanitizer ends a child of a threaded process that starts threads.
+#if !defined(_WIN32) && !defined(__SANITIZE_THREAD__)
+// A forked child (of Python's multiprocessing, say) has none of its parent's
+// threads: what it gives back must still be destroyed, not queue up for ever.
+TEST(PoolAllocator, AForkedChildDestroysWithDeletersOfItsOwn) {
+  tAllocator<Probe>& pool = ProbePool();
+  tGenericContainer<Probe> list;
+  list.Add(new Probe);
+  pool.GiveBack(new Probe, false);
+  pool.GiveBackAll(list, true, false);
+  const pid_t child = fork();
+  if (child == 0) {
+    const std::int64_t objects = pool.DestroyedCount(), containers = pool.DestroyedContainerCount();
+    list.Add(new Probe);
+    pool.GiveBack(new Probe, false);
+    pool.GiveBackAll(list, true, false);
+    _exit(Reaches([&] { return pool.DestroyedCount(); }, objects + 1) &&
+                  Reaches([&] { return pool.DestroyedContainerCount(); }, containers + 1)
+              ? 0
+              : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+#endif
 
 TEST(PoolAllocator, GiveBackAllRecyclesOrHandsTheWholeListOver) {
   tAllocator<Probe>& pool = ProbePool();
