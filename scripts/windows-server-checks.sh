@@ -74,29 +74,8 @@ for library in "$libid $dll" "${zlib_uuids[0]} $zlib_dll"; do
   [[ $registered == *"$(winepath -w "$2" 2>/dev/null)"* ]] || fail "the type library of $2 is registered under its path"
 done
 
-# Late-bound callers of the registered classes.
-work=$(mktemp -d)
-work_windows=$(winepath -w "$work" 2>/dev/null)
-# An archive for archive.vbs: a new file of the Linux tool as the member VEXA/pfConfig.
-$linux_tool create "$work/archive.cfg" >/dev/null
-python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[2], "w", zipfile.ZIP_DEFLATED).write(sys.argv[1], "VEXA/pfConfig")' \
-  "$work/archive.cfg" "$work/archive.zip"
-for script in tests/windows/*.vbs; do
-  output=$($wine cscript //nologo "$(winepath -w "$script" 2>/dev/null)" "$work_windows" 2>&1 | tr -d '\r') || true
-  marker="END $(basename "$script" .vbs)"
-  if grep -q '^FAIL' <<<"$output" || [ "$(tail -n 1 <<<"$output")" != "$marker" ]; then
-    fail "$script:"; echo "$output" >&2
-  else
-    echo "$script: passed"
-  fi
-done
-output=$(wine "$build/tests/late_bound_client.exe" "$work_windows" 2>&1 | tr -d '\r') || true
-if grep -q '^FAIL' <<<"$output" || [ "$(tail -n 1 <<<"$output")" != "END late_bound_client" ]; then
-  fail "late_bound_client:"; echo "$output" >&2
-else
-  echo "late_bound_client: passed"
-fi
-rm -rf "$work"
+scripts/run-vbscript-suites.sh "$wine" "$linux_tool" "$build/tests/late_bound_client.exe" ||
+  fail "the late-bound callers of the registered classes"
 
 for module_dll in "$dll" "$zlib_dll"; do
   $wine regsvr32 /u /s "$module_dll" || fail "regsvr32 /u $module_dll"

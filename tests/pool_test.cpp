@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -197,20 +196,12 @@ TEST(PoolAllocator, ABacklogIsDestroyedWithoutRestingBetweenObjects) {
 // threads: what it gives back must still be destroyed, not queue up for ever.
 TEST(PoolAllocator, AForkedChildDestroysWithDeletersOfItsOwn) {
   tAllocator<Probe>& pool = ProbePool();
-  tGenericContainer<Probe> list;
-  list.Add(new Probe);
-  pool.GiveBack(new Probe, false);
-  pool.GiveBackAll(list, true, false);
+  pool.GiveBack(new Probe, false);  // the parent's deleter runs
   const pid_t child = fork();
   if (child == 0) {
-    const std::int64_t objects = pool.DestroyedCount(), containers = pool.DestroyedContainerCount();
-    list.Add(new Probe);
+    const std::int64_t before = pool.DestroyedCount();
     pool.GiveBack(new Probe, false);
-    pool.GiveBackAll(list, true, false);
-    _exit(Reaches([&] { return pool.DestroyedCount(); }, objects + 1) &&
-                  Reaches([&] { return pool.DestroyedContainerCount(); }, containers + 1)
-              ? 0
-              : 1);
+    _exit(Reaches([&] { return pool.DestroyedCount(); }, before + 1) ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -259,14 +250,6 @@ TEST(PoolAllocator, ABatchFillsTheFreeQueueAndHandsTheRestOverTogether) {
   ASSERT_TRUE(Reaches([&] { return pool->DestroyedContainerCount(); }, 1));
   EXPECT_EQ(BatchProbe::destroyed, 10);
   EXPECT_EQ(pool->DestroyedCount(), 0);
-  bool reused = false;
-  std::vector<std::unique_ptr<BatchProbe>> kept;
-  for (int i = 0; i < 65536; ++i) {
-    kept.emplace_back(pool->Get(reused));
-    ASSERT_TRUE(reused);
-  }
-  kept.emplace_back(pool->Get(reused));
-  EXPECT_FALSE(reused);
 }
 
 // A tree leaves in one push; the deleter thread destroys it while the caller goes on.
