@@ -11,8 +11,8 @@
 #include "platform/native_file.h"
 
 void MessageLog::Open(const std::string& path, bool deleteExisting) {
-  path_ = path;
-  if (deleteExisting) RemoveNativeFile(path_);
+  file_ = FileSystemPath(path);
+  if (deleteExisting) RemoveNativeFile(path);
   open_ = true;
   std::time_t now = std::time(nullptr);
   Write("*\n* Message Log Open on: %s*", CalendarTime(now).c_str());
@@ -41,11 +41,7 @@ void MessageLog::Write(const char* format, ...) noexcept {
   if (length >= 0) std::vsnprintf(text, room, format, args);
   else text[0] = '\0';
   va_end(args);
-  std::FILE* file = nullptr;
-  try {
-    file = OpenNativeFile(path_, "a");
-  } catch (const std::bad_alloc&) {
-  }
+  std::FILE* file = OpenConvertedNativeFile(file_, "a");
   if (!file) return;
   std::fputs(text, file);
   std::fputc('\n', file);

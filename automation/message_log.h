@@ -1,6 +1,7 @@
 // The message log: the one place where the configuration object writes the text
 // of a failure, a plain text file that the caller names.
 #pragma once
+#include <filesystem>
 #include <string>
 
 class MessageLog {
@@ -13,6 +14,7 @@ class MessageLog {
   void Write(const char* format, ...) noexcept __attribute__((format(printf, 2, 3)));
 
  private:
-  std::string path_;
+  // Converted once, so that writing a line needs no memory.
+  std::filesystem::path file_;
   bool open_ = false;
 };

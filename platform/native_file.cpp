@@ -1,5 +1,6 @@
 #include "platform/native_file.h"
 
+#include <iterator>
 #include <memory>
 
 #ifdef _WIN32
@@ -13,6 +14,16 @@
 std::FILE* OpenNativeFile(const std::string& path, const char* mode) {
 #ifdef _WIN32
   return _wfopen(WideFromUtf8(path).c_str(), WideFromUtf8(mode).c_str());
+#else
+  return std::fopen(path.c_str(), mode);
+#endif
+}
+
+std::FILE* OpenConvertedNativeFile(const std::filesystem::path& path, const char* mode) noexcept {
+#ifdef _WIN32
+  wchar_t wideMode[8] = {};
+  for (size_t i = 0; i + 1 < std::size(wideMode) && mode[i]; ++i) wideMode[i] = static_cast<unsigned char>(mode[i]);
+  return _wfopen(path.c_str(), wideMode);
 #else
   return std::fopen(path.c_str(), mode);
 #endif

@@ -8,6 +8,9 @@
 #include <vector>
 
 std::FILE* OpenNativeFile(const std::string& path, const char* mode);
+// The same for a name converted beforehand (FileSystemPath): it needs no
+// memory, for a file written to when memory may have run out.
+std::FILE* OpenConvertedNativeFile(const std::filesystem::path& path, const char* mode) noexcept;
 bool RemoveNativeFile(const std::string& path);
 // The names in a folder ("." and ".." left out); false when it cannot be read.
 // Throws std::bad_alloc when memory runs out, where std::filesystem's folder

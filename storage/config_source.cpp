@@ -89,12 +89,6 @@ void TraceUnreadText(PiecesRead read, unsigned long long done, unsigned long lon
   DebugTrace("tConfigSource::LoadAttributesFromFile, %s\n", text);
 }
 
-bool IsArchivePath(const char* path) {
-  tString candidate(path);
-  if (tString(FileExtension(path)).CompareTrimmed(".bak") == 0) candidate.CutTail(4);
-  return tString(FileExtension(candidate.c_str())).Equals(".zip");
-}
-
 // The archive component, released on every path out of the loader.
 struct ArchiveHandle {
   IZlibObj* archive = nullptr;

@@ -1,7 +1,10 @@
 #include "storage/file_path.h"
 
+#include <strings.h>
+
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "platform/native_file.h"
 
@@ -18,4 +21,14 @@ bool FileExists(const char* path) {
   if (!file) return false;
   std::fclose(file);
   return true;
+}
+
+bool IsArchivePath(const char* path) {
+  std::string_view name(path);
+  auto endsWith = [&name](std::string_view tail) {
+    return name.size() >= tail.size() &&
+           strncasecmp(name.data() + name.size() - tail.size(), tail.data(), tail.size()) == 0;
+  };
+  if (endsWith(".bak")) name.remove_suffix(4);
+  return endsWith(".zip");
 }

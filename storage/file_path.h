@@ -5,3 +5,7 @@
 const char* FileExtension(const char* path);
 // True when a file can be opened for reading at the native path.
 bool FileExists(const char* path);
+// The loader's choice between archive and plain text: a name ending in ".zip",
+// or in ".zip.bak" (any case). Needs no memory: when memory has run out, an
+// archive must not be taken for plain text.
+bool IsArchivePath(const char* path);

@@ -14,6 +14,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "automation/dispatch_object.h"
 #include "platform/component_registry.h"
@@ -41,166 +42,199 @@ void TraceZipError(const char* action, const std::string& name, zip_error_t* err
   DebugTrace("ZlibObj: cannot %s %s: %s\n", action, name.c_str(), zip_error_strerror(error));
 }
 
+// No exception may leave a method: its caller may be a script host or another
+// module, whose process it would end. Memory that runs out is a status.
+template <class Body>
+HRESULT Guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    DebugTrace("ZlibObj: out of memory\n");
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    DebugTrace("ZlibObj: failed\n");
+    return E_FAIL;
+  }
+}
+
 class ZlibObj final : public DispatchObject<IZlibObj> {
  public:
   HRESULT STDMETHODCALLTYPE OpenArchive(const OLECHAR* path, long readFlag, long appendMode) override {
-    if (!path) return E_POINTER;
-    if ((readFlag != 0 && readFlag != 1) || (appendMode != 0 && appendMode != 2)) return E_INVALIDARG;
-    if (archive_) return E_FAIL;
-    const std::string name = NativePath(path);
-    // libzip finds a missing folder at open on some platforms and only at the
-    // commit on others; finding it here gives every platform the same answer.
-    std::error_code folderError;
-    const std::filesystem::path folder = FileSystemPath(name).parent_path();
-    if (readFlag == 0 && !folder.empty() && !std::filesystem::is_directory(folder, folderError)) {
-      DebugTrace("ZlibObj: cannot create archive %s: no such folder\n", name.c_str());
-      return E_FAIL;
-    }
-    zip_error_t error;
-    zip_error_init(&error);
-    if (readFlag == 1) {
-      archive_ = OpenForReading(name, &error);
-    } else {
-      archive_ = OpenInMemory(name, appendMode == 2, &error);
-    }
-    if (!archive_) {
-      TraceZipError("open archive", name, &error);
+    return Guarded([&]() -> HRESULT {
+      if (!path) return E_POINTER;
+      if ((readFlag != 0 && readFlag != 1) || (appendMode != 0 && appendMode != 2)) return E_INVALIDARG;
+      if (archive_) return E_FAIL;
+      std::string name = NativePath(path);
+      // libzip finds a missing folder at open on some platforms and only at the
+      // commit on others; finding it here gives every platform the same answer.
+      std::error_code folderError;
+      const std::filesystem::path folder = FileSystemPath(name).parent_path();
+      if (readFlag == 0 && !folder.empty() && !std::filesystem::is_directory(folder, folderError)) {
+        DebugTrace("ZlibObj: cannot create archive %s: no such folder\n", name.c_str());
+        return E_FAIL;
+      }
+      zip_error_t error;
+      zip_error_init(&error);
+      if (readFlag == 1) {
+        archive_ = OpenForReading(name, &error);
+      } else {
+        archive_ = OpenInMemory(name, appendMode == 2, &error);
+      }
+      if (!archive_) {
+        TraceZipError("open archive", name, &error);
+        zip_error_fini(&error);
+        return E_FAIL;
+      }
       zip_error_fini(&error);
-      return E_FAIL;
-    }
-    zip_error_fini(&error);
-    reading_ = readFlag == 1;
-    path_ = name;
-    return S_OK;
+      reading_ = readFlag == 1;
+      path_ = std::move(name);  // nothing may fail once the archive is open
+      return S_OK;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE CloseArchive(const OLECHAR* closingText) override {
-    if (!closingText) return E_POINTER;
-    if (!archive_) return E_FAIL;
-    if (reading_) {
-      Discard();
-      return S_OK;
-    }
-    // All or nothing: if the text or the comment cannot go in, the file on disk
-    // is left exactly as it was.
-    const std::string comment = Utf8FromWide(closingText);
-    if (!AddPendingMember() || comment.size() > UINT16_MAX ||
-        zip_set_archive_comment(archive_, comment.c_str(), static_cast<zip_uint16_t>(comment.size())) < 0) {
-      TraceZipError("prepare archive", path_, zip_get_error(archive_));
-      Discard();
-      return E_FAIL;
-    }
-    return Commit() ? S_OK : E_FAIL;
+    return Guarded([&]() -> HRESULT {
+      if (!closingText) return E_POINTER;
+      if (!archive_) return E_FAIL;
+      if (reading_) {
+        Discard();
+        return S_OK;
+      }
+      // All or nothing: if the text or the comment cannot go in, the file on disk
+      // is left exactly as it was.
+      const std::string comment = Utf8FromWide(closingText);
+      if (!AddPendingMember() || comment.size() > UINT16_MAX ||
+          zip_set_archive_comment(archive_, comment.c_str(), static_cast<zip_uint16_t>(comment.size())) < 0) {
+        TraceZipError("prepare archive", path_, zip_get_error(archive_));
+        Discard();
+        return E_FAIL;
+      }
+      return Commit() ? S_OK : E_FAIL;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE OpenFile(const OLECHAR* member, long flag) override {
-    if (!member) return E_POINTER;
-    if (flag != 0) return E_INVALIDARG;
-    if (!archive_) return E_FAIL;
-    const std::string name = Utf8FromWide(member);
-    if (reading_) {
-      if (!OpenMemberStream(name)) return E_FAIL;
-    } else {
-      if (!AddPendingMember()) return E_FAIL;
-      memberDeflater_.reset(new (std::nothrow) tMemberDeflater(kZipDeflateLevel, kDeflatePieceBytes, DeflateWorkers()));
-      if (!memberDeflater_) return E_OUTOFMEMORY;
-      memberName_ = name;
-    }
-    memberOpen_ = true;
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+      if (!member) return E_POINTER;
+      if (flag != 0) return E_INVALIDARG;
+      if (!archive_) return E_FAIL;
+      const std::string name = Utf8FromWide(member);
+      if (reading_) {
+        if (!OpenMemberStream(name)) return E_FAIL;
+      } else {
+        if (!AddPendingMember()) return E_FAIL;
+        memberDeflater_.reset(new (std::nothrow) tMemberDeflater(kZipDeflateLevel, kDeflatePieceBytes, DeflateWorkers()));
+        if (!memberDeflater_) return E_OUTOFMEMORY;
+        memberName_ = name;
+      }
+      memberOpen_ = true;
+      return S_OK;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE CloseFile() override {
-    if (!memberOpen_) return E_FAIL;
-    if (reading_) {
-      CloseMemberStream();
-      return S_OK;
-    }
-    return AddPendingMember() ? S_OK : E_FAIL;
+    return Guarded([&]() -> HRESULT {
+      if (!memberOpen_) return E_FAIL;
+      if (reading_) {
+        CloseMemberStream();
+        return S_OK;
+      }
+      return AddPendingMember() ? S_OK : E_FAIL;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE Zread(char* buffer, long byteCount, long* count) override {
-    if (!count) return E_POINTER;
-    const long wanted = std::min(*count, byteCount);
-    *count = -1;
-    if (!buffer) return E_POINTER;
-    if (wanted < 0) return E_INVALIDARG;
-    if (!ReadMemberOpen()) return E_FAIL;
-    // The whole member asked for at once, as the loader does: inflated in one go.
-    if (readPos_ == 0 && lookahead_.empty() && static_cast<zip_uint64_t>(wanted) >= memberSize_) {
-      switch (InflateWholeMember(archive_, memberName_.c_str(), buffer, memberSize_)) {
-        case WholeMemberRead::Done:
-          readPos_ = memberSize_;
-          endChecked_ = true;
-          *count = static_cast<long>(memberSize_);
-          return S_OK;
-        case WholeMemberRead::Damaged:
-          DebugTrace("ZlibObj: member %s is damaged\n", memberName_.c_str());
-          return E_FAIL;
-        case WholeMemberRead::NotDeflated:
-          break;
+    return Guarded([&]() -> HRESULT {
+      if (!count) return E_POINTER;
+      const long wanted = std::min(*count, byteCount);
+      *count = -1;
+      if (!buffer) return E_POINTER;
+      if (wanted < 0) return E_INVALIDARG;
+      if (!ReadMemberOpen()) return E_FAIL;
+      // The whole member asked for at once, as the loader does: inflated in one go.
+      if (readPos_ == 0 && lookahead_.empty() && static_cast<zip_uint64_t>(wanted) >= memberSize_) {
+        switch (InflateWholeMember(archive_, memberName_.c_str(), buffer, memberSize_)) {
+          case WholeMemberRead::Done:
+            readPos_ = memberSize_;
+            endChecked_ = true;
+            *count = static_cast<long>(memberSize_);
+            return S_OK;
+          case WholeMemberRead::Damaged:
+            DebugTrace("ZlibObj: member %s is damaged\n", memberName_.c_str());
+            return E_FAIL;
+          case WholeMemberRead::NotDeflated:
+            break;
+        }
       }
-    }
-    const zip_int64_t n = ReadMemberBytes(buffer, static_cast<zip_uint64_t>(wanted));
-    if (n < 0 || !(readPos_ < memberSize_ || MemberEndChecked())) return E_FAIL;
-    *count = static_cast<long>(n);
-    return S_OK;
+      const zip_int64_t n = ReadMemberBytes(buffer, static_cast<zip_uint64_t>(wanted));
+      if (n < 0 || !(readPos_ < memberSize_ || MemberEndChecked())) return E_FAIL;
+      *count = static_cast<long>(n);
+      return S_OK;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE Zgets(BSTR* line, long limit, long flag) override {
-    if (!line) return E_POINTER;
-    *line = nullptr;
-    if (flag != 0 || limit < 2) return E_INVALIDARG;
-    if (!ReadMemberOpen()) return E_FAIL;
-    std::wstring text;
-    while (text.size() < static_cast<size_t>(limit - 1)) {
-      if (lookaheadPos_ == lookahead_.size() && !FillLookahead()) return E_FAIL;
-      if (lookahead_.empty()) break;
-      // Narrow text has a wide character for every byte.
-      const char byte = lookahead_[lookaheadPos_++];
-      ++readPos_;
-      text += WideFromWindows1252(static_cast<unsigned char>(byte));
-      if (byte == '\n') break;
-    }
-    if (text.empty()) return E_FAIL;
-    *line = SysAllocStringLen(text.data(), static_cast<unsigned>(text.size()));
-    return *line ? S_OK : E_OUTOFMEMORY;
+    return Guarded([&]() -> HRESULT {
+      if (!line) return E_POINTER;
+      *line = nullptr;
+      if (flag != 0 || limit < 2) return E_INVALIDARG;
+      if (!ReadMemberOpen()) return E_FAIL;
+      std::wstring text;
+      while (text.size() < static_cast<size_t>(limit - 1)) {
+        if (lookaheadPos_ == lookahead_.size() && !FillLookahead()) return E_FAIL;
+        if (lookahead_.empty()) break;
+        // Narrow text has a wide character for every byte.
+        const char byte = lookahead_[lookaheadPos_++];
+        ++readPos_;
+        text += WideFromWindows1252(static_cast<unsigned char>(byte));
+        if (byte == '\n') break;
+      }
+      if (text.empty()) return E_FAIL;
+      *line = SysAllocStringLen(text.data(), static_cast<unsigned>(text.size()));
+      return *line ? S_OK : E_OUTOFMEMORY;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE AddFolder(const OLECHAR* folder) override {
-    if (!folder) return E_POINTER;
-    if (!archive_ || reading_) return E_FAIL;
-    const std::string name = Utf8FromWide(folder);
-    if (zip_dir_add(archive_, name.c_str(), ZIP_FL_ENC_GUESS) >= 0) return S_OK;
-    const bool exists = zip_error_code_zip(zip_get_error(archive_)) == ZIP_ER_EXISTS;
-    if (!exists) TraceZipError("add folder", name, zip_get_error(archive_));
-    zip_error_clear(archive_);
-    return exists ? S_OK : E_FAIL;
+    return Guarded([&]() -> HRESULT {
+      if (!folder) return E_POINTER;
+      if (!archive_ || reading_) return E_FAIL;
+      const std::string name = Utf8FromWide(folder);
+      if (zip_dir_add(archive_, name.c_str(), ZIP_FL_ENC_GUESS) >= 0) return S_OK;
+      const bool exists = zip_error_code_zip(zip_get_error(archive_)) == ZIP_ER_EXISTS;
+      if (!exists) TraceZipError("add folder", name, zip_get_error(archive_));
+      zip_error_clear(archive_);
+      return exists ? S_OK : E_FAIL;
+    });
   }
 
   // The file is made anew under its name: a file or link planted there is
   // replaced, never written through.
   HRESULT STDMETHODCALLTYPE ExtractFile(const OLECHAR* member, const OLECHAR* destinationPath) override {
-    if (!member || !destinationPath) return E_POINTER;
-    if (!archive_ || !reading_) return E_FAIL;
-    std::string data;
-    if (!ReadEntry(Utf8FromWide(member), data)) return E_FAIL;
-    const std::string destination = NativePath(destinationPath);
-    if (!WriteReplacingEntry(destination, data)) {
-      DebugTrace("ZlibObj: cannot write %s\n", destination.c_str());
-      return E_FAIL;
-    }
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+      if (!member || !destinationPath) return E_POINTER;
+      if (!archive_ || !reading_) return E_FAIL;
+      std::string data;
+      if (!ReadEntry(Utf8FromWide(member), data)) return E_FAIL;
+      const std::string destination = NativePath(destinationPath);
+      if (!WriteReplacingEntry(destination, data)) {
+        DebugTrace("ZlibObj: cannot write %s\n", destination.c_str());
+        return E_FAIL;
+      }
+      return S_OK;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE Zputs(const char* text, long* written) override {
-    if (!text || !written) return E_POINTER;
-    *written = 0;
-    if (!archive_ || reading_ || !memberOpen_) return E_FAIL;
-    const size_t length = std::strlen(text);
-    if (!memberDeflater_->Append(text, length)) return E_OUTOFMEMORY;
-    *written = static_cast<long>(length);
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+      if (!text || !written) return E_POINTER;
+      *written = 0;
+      if (!archive_ || reading_ || !memberOpen_) return E_FAIL;
+      const size_t length = std::strlen(text);
+      if (!memberDeflater_->Append(text, length)) return E_OUTOFMEMORY;
+      *written = static_cast<long>(length);
+      return S_OK;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE GetFileLength(long* length) override {
@@ -226,14 +260,16 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   }
 
   HRESULT STDMETHODCALLTYPE get_MemberName(LONG index, BSTR* name) override {
-    if (!name) return E_POINTER;
-    *name = nullptr;
-    if (!archive_) return E_FAIL;
-    if (index < 1 || index > zip_get_num_entries(archive_, 0)) return E_INVALIDARG;
-    const char* entry = zip_get_name(archive_, static_cast<zip_uint64_t>(index - 1), ZIP_FL_ENC_GUESS);
-    if (!entry) return E_FAIL;
-    *name = SysAllocString(WideFromUtf8(entry).c_str());
-    return *name ? S_OK : E_OUTOFMEMORY;
+    return Guarded([&]() -> HRESULT {
+      if (!name) return E_POINTER;
+      *name = nullptr;
+      if (!archive_) return E_FAIL;
+      if (index < 1 || index > zip_get_num_entries(archive_, 0)) return E_INVALIDARG;
+      const char* entry = zip_get_name(archive_, static_cast<zip_uint64_t>(index - 1), ZIP_FL_ENC_GUESS);
+      if (!entry) return E_FAIL;
+      *name = SysAllocString(WideFromUtf8(entry).c_str());
+      return *name ? S_OK : E_OUTOFMEMORY;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE DiscardArchive() override {

@@ -9,6 +9,7 @@
 
 #include "platform/native_file.h"
 #include "platform/trace_scope.h"
+#include "storage/file_path.h"
 
 namespace {
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
@@ -26,13 +27,6 @@ std::string FirstLine(const std::string& path) {
   std::fclose(file);
   line.erase(std::remove(line.begin(), line.end(), '\0'), line.end());
   return line.size() == 60 ? line + "..." : line;
-}
-
-// As the loader decides: a name ending in ".zip", or in ".zip.bak".
-bool IsArchivePath(std::string path) {
-  for (char& c : path) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (path.size() > 4 && path.compare(path.size() - 4, 4, ".bak") == 0) path.resize(path.size() - 4);
-  return path.size() > 4 && path.compare(path.size() - 4, 4, ".zip") == 0;
 }
 
 std::string Lowercase(std::string text) {
@@ -129,7 +123,7 @@ std::string LoadFailureCause(const std::string& path, const std::vector<std::str
     if (Contains(trace, "failed in VexaZLibInterface Zgets")) return "\"VEXA/pfConfig\" is empty";
     if (Contains(trace, "failed in config file FGets")) return "an empty file";
   }
-  if (IsArchivePath(path))
+  if (IsArchivePath(path.c_str()))
     return "not a configuration file: \"VEXA/pfConfig\" does not begin with \"Root\" and a version name";
   return "not a configuration file: its first line is \"" + FirstLine(path) +
          "\" where \"Root\" and a version name were expected";

@@ -3,9 +3,11 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "platform/text_conversion.h"
 #include "platform/trace.h"
+#include "platform/windows/unique_handle.h"
 #include "platform/windows/unique_name.h"
 #include "platform/windows_sdk.h"
 
@@ -14,16 +16,21 @@ constexpr DWORD kCopyPieceBytes = 1 << 20;
 
 std::wstring Wide(const std::string& path) { return WideFromUtf8(path); }
 
-// Traces why a step failed (from the last error) and gives false.
-bool Failed(const char* action, const std::string& path) {
+// Traces why a step failed (from the last error) and gives false; never
+// throws, so that it may run while a handle is open.
+bool Failed(const char* action, const std::string& path) noexcept {
   const DWORD error = GetLastError();
   wchar_t* text = nullptr;
   FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                  error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string reason = text ? Utf8FromWide(text) : "error " + std::to_string(error);
+  try {
+    std::string reason = text ? Utf8FromWide(text) : "error " + std::to_string(error);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) reason.pop_back();
+    DebugTrace("ReplaceFileContent: cannot %s %s: %s\n", action, path.c_str(), reason.c_str());
+  } catch (const std::bad_alloc&) {
+    DebugTrace("ReplaceFileContent: cannot %s %s: error %lu\n", action, path.c_str(), static_cast<unsigned long>(error));
+  }
   if (text) LocalFree(text);
-  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) reason.pop_back();
-  DebugTrace("ReplaceFileContent: cannot %s %s: %s\n", action, path.c_str(), reason.c_str());
   return false;
 }
 
@@ -42,11 +49,13 @@ bool WriteAll(HANDLE file, const std::string& content) { return WriteAll(file, c
 // A new file beside the target under an unpredictable name; INVALID_HANDLE_VALUE
 // when the folder takes no new file. Opened without sharing, it cannot be
 // removed by anyone (the clean-up of another save included) while it is open.
-HANDLE CreateBeside(const std::string& target, std::string& temporary) {
+// Its name is moved out once it is open, so that nothing needs memory then.
+HANDLE CreateBeside(const std::string& target, std::wstring& temporary) {
   for (int attempt = 0; attempt < 16; ++attempt) {
-    temporary = target + kSavingSuffix + RandomNameTail();
-    const HANDLE file = CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring name = Wide(target + kSavingSuffix + RandomNameTail());
+    const HANDLE file =
+        CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) temporary = std::move(name);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
   }
   return INVALID_HANDLE_VALUE;
@@ -58,13 +67,10 @@ void DeleteOpenFile(HANDLE file) {
 }
 
 DWORD LinkCount(const std::string& path) {
-  const HANDLE file = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
+  const UniqueHandle file(CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   BY_HANDLE_FILE_INFORMATION information;
-  const DWORD links = GetFileInformationByHandle(file, &information) ? information.nNumberOfLinks : 0;
-  CloseHandle(file);
-  return links;
+  return file.valid() && GetFileInformationByHandle(file.get(), &information) ? information.nNumberOfLinks : 0;
 }
 
 enum class Outcome { Done, Failed, CannotRename };
@@ -73,17 +79,17 @@ enum class Outcome { Done, Failed, CannotRename };
 // in one step: MoveFileEx replaces an existing file, which std::rename cannot
 // here. The file is held until its content is on the disk.
 Outcome ReplaceByMove(const std::string& target, const ContentProducer& produce) {
-  std::string temporary;
-  const HANDLE file = CreateBeside(target, temporary);
-  if (file == INVALID_HANDLE_VALUE) return Outcome::CannotRename;
   // The names are made before the content, so that nothing after it needs memory.
-  const std::wstring from = Wide(temporary), to = Wide(target);
+  const std::wstring to = Wide(target);
+  std::wstring from;
+  UniqueHandle file(CreateBeside(target, from));
+  if (!file.valid()) return Outcome::CannotRename;
   const bool written = ProduceContent(produce, [&](const char* data, size_t size) {
-                         return WriteAll(file, data, size) || Failed("write", target);
+                         return WriteAll(file.get(), data, size) || Failed("write", target);
                        }) &&
-                       (FlushFileBuffers(file) || Failed("sync", target));
-  if (!written) DeleteOpenFile(file);
-  CloseHandle(file);
+                       (FlushFileBuffers(file.get()) || Failed("sync", target));
+  if (!written) DeleteOpenFile(file.get());
+  file.Close();
   if (!written) return Outcome::Failed;
   if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return Outcome::Done;
   Failed("rename over", target);
@@ -96,31 +102,30 @@ Outcome ReplaceByMove(const std::string& target, const ContentProducer& produce)
 bool ReplaceInPlace(const std::string& target, const std::string& content) {
   std::string old;
   if (!ReadFileContent(target, old)) return Failed("read", target);
-  const HANDLE file = CreateFileW(Wide(target).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return Failed("write", target);
-  bool written = WriteAll(file, content) && SetEndOfFile(file) && FlushFileBuffers(file);
+  UniqueHandle file(CreateFileW(Wide(target).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return Failed("write", target);
+  bool written = WriteAll(file.get(), content) && SetEndOfFile(file.get()) && FlushFileBuffers(file.get());
   if (!written) {
     Failed("write", target);
-    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-    if (WriteAll(file, old)) SetEndOfFile(file), FlushFileBuffers(file);
+    SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
+    if (WriteAll(file.get(), old)) SetEndOfFile(file.get()), FlushFileBuffers(file.get());
   }
-  return CloseHandle(file) && written;
+  return file.Close() && written;
 }
 }  // namespace
 
 std::string ResolvedPath(const std::string& path) { return path; }
 
 bool ReadFileContent(const std::string& path, std::string& content) {
-  const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  UniqueHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
   std::string text;
   char buffer[1 << 16];
   DWORD count = 0;
   bool ok = true;
-  while ((ok = ReadFile(file, buffer, sizeof buffer, &count, nullptr)) && count > 0) text.append(buffer, count);
-  CloseHandle(file);
+  while ((ok = ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr)) && count > 0) text.append(buffer, count);
   if (!ok) return false;
   content.swap(text);
   return true;
@@ -139,27 +144,24 @@ bool ReplaceFileContent(const std::string& path, const ContentProducer& produce)
 
 bool CopyToNewFile(const std::string& source, const std::string& destination, bool& nameTaken) {
   nameTaken = false;
-  const HANDLE from = CreateFileW(Wide(source).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (from == INVALID_HANDLE_VALUE) return Failed("read", source);
-  const HANDLE to = CreateFileW(Wide(destination).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (to == INVALID_HANDLE_VALUE) {
+  const std::wstring to_name = Wide(destination);
+  const UniqueHandle from(CreateFileW(Wide(source).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!from.valid()) return Failed("read", source);
+  const UniqueHandle to(
+      CreateFileW(to_name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!to.valid()) {
     nameTaken = GetLastError() == ERROR_FILE_EXISTS;
-    if (!nameTaken) Failed("create", destination);
-    CloseHandle(from);
-    return false;
+    return !nameTaken && Failed("create", destination);
   }
   std::unique_ptr<char[]> piece(new (std::nothrow) char[kCopyPieceBytes]);
   bool copied = piece != nullptr;
   DWORD count = 0;
-  while (copied && (copied = ReadFile(from, piece.get(), kCopyPieceBytes, &count, nullptr)) && count > 0)
-    copied = WriteAll(to, piece.get(), count);
-  copied = (copied && FlushFileBuffers(to)) || Failed("write", destination);
-  if (!copied) DeleteOpenFile(to);
-  CloseHandle(from);
-  CloseHandle(to);
-  return copied;
+  while (copied && (copied = ReadFile(from.get(), piece.get(), kCopyPieceBytes, &count, nullptr)) && count > 0)
+    copied = WriteAll(to.get(), piece.get(), count);
+  // Failed() may run out of memory itself: the copy is marked for deletion first.
+  if (!(copied = copied && FlushFileBuffers(to.get()))) DeleteOpenFile(to.get());
+  return copied || Failed("write", destination);
 }
 
 // A save's temporary file is open without sharing until it is renamed or
