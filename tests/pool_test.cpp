@@ -196,7 +196,10 @@ TEST(PoolAllocator, ABacklogIsDestroyedWithoutRestingBetweenObjects) {
 // threads: what it gives back must still be destroyed, not queue up for ever.
 TEST(PoolAllocator, AForkedChildDestroysWithDeletersOfItsOwn) {
   tAllocator<Probe>& pool = ProbePool();
-  pool.GiveBack(new Probe, false);  // the parent's deleter runs
+  const std::int64_t destroyed = pool.DestroyedCount();
+  pool.GiveBack(new Probe, false);
+  // The parent's deleter runs, and rests holding no lock when the process forks.
+  ASSERT_TRUE(Reaches([&] { return pool.DestroyedCount(); }, destroyed + 1));
   const pid_t child = fork();
   if (child == 0) {
     const std::int64_t before = pool.DestroyedCount();
