@@ -11,7 +11,7 @@
 #include <new>
 #include <thread>
 
-#include "platform/fork_generation.h"
+#include "platform/fork_safety.h"
 #include "platform/trace.h"
 #include "store/generic_container.h"
 #include "store/queue.h"
@@ -31,9 +31,13 @@ class tAllocator {
   // `pause` is the rest a deleter thread takes after each destruction, which
   // leaves the processor to the callers during bulk destruction.
   explicit tAllocator(Destroy destroy = nullptr, std::chrono::milliseconds pause = std::chrono::milliseconds(1))
-      : destroy_(destroy), pause_(pause), free_(kReuseSlots, false, false) {}
+      : destroy_(destroy), pause_(pause), free_(kReuseSlots, false, false) {
+    HoldAcrossFork(destroying_);
+  }
   // Pools live until the process ends: their deleter threads are never stopped.
-  // A forked child starts deleters of its own: its parent's do not run in it.
+  // A forked child starts deleters of its own: its parent's do not run in it;
+  // and a fork waits for the destruction in progress, so that the child never
+  // inherits an allocator lock that a deleter held.
   tAllocator(const tAllocator&) = delete;
   tAllocator& operator=(const tAllocator&) = delete;
 
@@ -97,6 +101,8 @@ class tAllocator {
   const std::chrono::milliseconds pause_;
   tQueue free_;
   std::mutex startMutex_;
+  // Held by a deleter thread while it destroys.
+  std::mutex destroying_;
   Deleter deleter_;
   Deleter containerDeleter_;
   std::atomic<std::int64_t> destroyed_{0};
@@ -184,6 +190,7 @@ template <typename T>
 void tAllocator<T>::deleterLoop(tAllocator* pool, tQueue* queue) {
   while (T* object = static_cast<T*>(queue->Pop())) {
     try {
+      std::lock_guard<std::mutex> destroying(pool->destroying_);
       pool->destroyObject(object);
     } catch (...) {
       DebugTrace("tAllocator: Exception occured while deleting a single element at x%" PRIxPTR "!\n",
@@ -198,6 +205,7 @@ template <typename T>
 void tAllocator<T>::containerDeleterLoop(tAllocator* pool, tQueue* queue) {
   while (Container* container = static_cast<Container*>(queue->Pop())) {
     try {
+      std::lock_guard<std::mutex> destroying(pool->destroying_);
       delete container;
     } catch (...) {
       DebugTrace("tAllocator: Exception occured while deleting a container of elements at x%" PRIxPTR "!\n",

@@ -193,18 +193,26 @@ TEST(PoolAllocator, ABacklogIsDestroyedWithoutRestingBetweenObjects) {
 // ThreadSanitizer ends a child of a threaded process that starts threads.
 #if !defined(_WIN32) && !defined(__SANITIZE_THREAD__)
 // A forked child (of Python's multiprocessing, say) has none of its parent's
-// threads: what it gives back must still be destroyed, not queue up for ever.
-TEST(PoolAllocator, AForkedChildDestroysWithDeletersOfItsOwn) {
-  tAllocator<Probe>& pool = ProbePool();
-  const std::int64_t destroyed = pool.DestroyedCount();
-  pool.GiveBack(new Probe, false);
-  // The parent's deleter runs, and rests holding no lock when the process forks.
-  ASSERT_TRUE(Reaches([&] { return pool.DestroyedCount(); }, destroyed + 1));
+// threads. The fork waits for the destruction in progress, so that the child
+// inherits no lock that the deleter held, and the child destroys what it gives
+// back with deleters of its own.
+TEST(PoolAllocator, AForkWaitsForTheDeleterAndTheChildDestroysWithItsOwn) {
+  static std::atomic<int> started{0}, finished{0};
+  static auto* pool = new tAllocator<Probe>(
+      [](Probe* probe) {
+        ++started;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        delete probe;
+        ++finished;
+      },
+      std::chrono::milliseconds(0));
+  pool->GiveBack(new Probe, false);
+  while (started == 0) std::this_thread::yield();
   const pid_t child = fork();
   if (child == 0) {
-    const std::int64_t before = pool.DestroyedCount();
-    pool.GiveBack(new Probe, false);
-    _exit(Reaches([&] { return pool.DestroyedCount(); }, before + 1) ? 0 : 1);
+    const bool waited = finished == 1;
+    pool->GiveBack(new Probe, false);
+    _exit(waited && Reaches([] { return finished.load(); }, 2) ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);

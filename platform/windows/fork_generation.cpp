@@ -1,4 +1,0 @@
-#include "platform/fork_generation.h"
-
-// Windows has no fork.
-unsigned ForkGeneration() { return 0; }

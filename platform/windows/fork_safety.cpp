@@ -1,0 +1,6 @@
+#include "platform/fork_safety.h"
+
+// Windows has no fork.
+unsigned ForkGeneration() { return 0; }
+
+void HoldAcrossFork(std::mutex&) {}
