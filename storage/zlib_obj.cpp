@@ -42,25 +42,12 @@ void TraceZipError(const char* action, const std::string& name, zip_error_t* err
   DebugTrace("ZlibObj: cannot %s %s: %s\n", action, name.c_str(), zip_error_strerror(error));
 }
 
-// No exception may leave a method: its caller may be a script host or another
-// module, whose process it would end. Memory that runs out is a status.
-template <class Body>
-HRESULT Guarded(Body&& body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    DebugTrace("ZlibObj: out of memory\n");
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    DebugTrace("ZlibObj: failed\n");
-    return E_FAIL;
-  }
-}
-
+// No exception may leave a method (GuardedCall): its caller may be a script
+// host or another module, whose process it would end.
 class ZlibObj final : public DispatchObject<IZlibObj> {
  public:
   HRESULT STDMETHODCALLTYPE OpenArchive(const OLECHAR* path, long readFlag, long appendMode) override {
-    return Guarded([&]() -> HRESULT {
+    return GuardedCall("ZlibObj", nullptr, [&]() -> HRESULT {
       if (!path) return E_POINTER;
       if ((readFlag != 0 && readFlag != 1) || (appendMode != 0 && appendMode != 2)) return E_INVALIDARG;
       if (archive_) return E_FAIL;
@@ -93,7 +80,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   }
 
   HRESULT STDMETHODCALLTYPE CloseArchive(const OLECHAR* closingText) override {
-    return Guarded([&]() -> HRESULT {
+    return GuardedCall("ZlibObj", nullptr, [&]() -> HRESULT {
       if (!closingText) return E_POINTER;
       if (!archive_) return E_FAIL;
       if (reading_) {
@@ -114,7 +101,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   }
 
   HRESULT STDMETHODCALLTYPE OpenFile(const OLECHAR* member, long flag) override {
-    return Guarded([&]() -> HRESULT {
+    return GuardedCall("ZlibObj", nullptr, [&]() -> HRESULT {
       if (!member) return E_POINTER;
       if (flag != 0) return E_INVALIDARG;
       if (!archive_) return E_FAIL;
@@ -133,7 +120,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   }
 
   HRESULT STDMETHODCALLTYPE CloseFile() override {
-    return Guarded([&]() -> HRESULT {
+    return GuardedCall("ZlibObj", nullptr, [&]() -> HRESULT {
       if (!memberOpen_) return E_FAIL;
       if (reading_) {
         CloseMemberStream();
@@ -144,7 +131,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   }
 
   HRESULT STDMETHODCALLTYPE Zread(char* buffer, long byteCount, long* count) override {
-    return Guarded([&]() -> HRESULT {
+    return GuardedCall("ZlibObj", nullptr, [&]() -> HRESULT {
       if (!count) return E_POINTER;
       const long wanted = std::min(*count, byteCount);
       *count = -1;
@@ -174,7 +161,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   }
 
   HRESULT STDMETHODCALLTYPE Zgets(BSTR* line, long limit, long flag) override {
-    return Guarded([&]() -> HRESULT {
+    return GuardedCall("ZlibObj", nullptr, [&]() -> HRESULT {
       if (!line) return E_POINTER;
       *line = nullptr;
       if (flag != 0 || limit < 2) return E_INVALIDARG;
@@ -196,7 +183,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   }
 
   HRESULT STDMETHODCALLTYPE AddFolder(const OLECHAR* folder) override {
-    return Guarded([&]() -> HRESULT {
+    return GuardedCall("ZlibObj", nullptr, [&]() -> HRESULT {
       if (!folder) return E_POINTER;
       if (!archive_ || reading_) return E_FAIL;
       const std::string name = Utf8FromWide(folder);
@@ -211,7 +198,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   // The file is made anew under its name: a file or link planted there is
   // replaced, never written through.
   HRESULT STDMETHODCALLTYPE ExtractFile(const OLECHAR* member, const OLECHAR* destinationPath) override {
-    return Guarded([&]() -> HRESULT {
+    return GuardedCall("ZlibObj", nullptr, [&]() -> HRESULT {
       if (!member || !destinationPath) return E_POINTER;
       if (!archive_ || !reading_) return E_FAIL;
       std::string data;
@@ -226,7 +213,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   }
 
   HRESULT STDMETHODCALLTYPE Zputs(const char* text, long* written) override {
-    return Guarded([&]() -> HRESULT {
+    return GuardedCall("ZlibObj", nullptr, [&]() -> HRESULT {
       if (!text || !written) return E_POINTER;
       *written = 0;
       if (!archive_ || reading_ || !memberOpen_) return E_FAIL;
@@ -260,7 +247,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   }
 
   HRESULT STDMETHODCALLTYPE get_MemberName(LONG index, BSTR* name) override {
-    return Guarded([&]() -> HRESULT {
+    return GuardedCall("ZlibObj", nullptr, [&]() -> HRESULT {
       if (!name) return E_POINTER;
       *name = nullptr;
       if (!archive_) return E_FAIL;
