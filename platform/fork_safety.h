@@ -12,3 +12,7 @@ unsigned ForkGeneration();
 // a thread that holds it while it frees memory is never caught doing so. The
 // lock must live until the process ends.
 void HoldAcrossFork(std::mutex& lock);
+// The same for a lock under which no other lock is ever taken: a fork takes
+// it after all the others, so that the order in which locks were given does
+// not matter.
+void HoldInnermostAcrossFork(std::mutex& lock);

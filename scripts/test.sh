@@ -23,8 +23,8 @@ part "an archive member over 1 GiB"
 VEXA_LARGE_MEMBER=1 timeout 600 build/tests/vexa_tests --gtest_filter='LargeMember.*'
 part "AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run build-asan '' -DCMAKE_BUILD_TYPE=Debug -DVEXA_SANITIZE=ON
-part "ThreadSanitizer build (pools, queues, lists, index, piecewise deflate)"
-TSAN_OPTIONS=halt_on_error=1 run build-tsan '^(Pool|HashIndex|QueryIndex|QueryCommit|MemberDeflater)' -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_TSAN=ON
+part "ThreadSanitizer build (pools, queues, lists, index, piecewise deflate, parsing while reading)"
+TSAN_OPTIONS=halt_on_error=1 run build-tsan '^(Pool|HashIndex|QueryIndex|QueryCommit|MemberDeflater|TreeParser)' -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_TSAN=ON
 part "Windows builds (32- and 64-bit) under Wine"
 timeout 60m bash scripts/test-windows.sh
 echo "== all tests passed in ${SECONDS}s"

@@ -14,8 +14,8 @@
 #include "platform/stopwatch.h"
 #include "platform/trace.h"
 #include "storage/file_path.h"
-#include "storage/line_reader.h"
 #include "storage/text_pieces.h"
+#include "storage/tree_parser.h"
 #include "storage/zlib_obj.h"
 #include "store/str_copy.h"
 
@@ -23,52 +23,6 @@ namespace {
 constexpr const wchar_t* kConfigMember = L"VEXA/pfConfig";
 constexpr const wchar_t* kLoaderClosingText = L"Vexa Config File";
 constexpr long kZgetsLimit = 128;
-
-char* SkipWhiteSpace(char* p) {
-  while (*p && IsWhiteSpace(*p)) ++p;
-  return p;
-}
-
-char* SkipWord(char* p) {
-  while (*p && !IsWhiteSpace(*p)) ++p;
-  return p;
-}
-
-struct Frame {
-  tAtrribute* parent;
-  tAtrribute* current;
-};
-
-// Reads node lines and blocks of one piece of the text into the tree.
-// Iterative, so that deeply nested input cannot exhaust the stack: each open
-// block is one frame, and the frames go on from piece to piece. False once a
-// "}" has closed the top level, after which nothing more is read.
-bool ParseLines(std::vector<Frame>& frames, BufferLineReader& lines) {
-  while (char* line = lines.NextLine()) {
-    char* name = SkipWhiteSpace(line);
-    if (!*name) continue;
-    if (*name == '{') {
-      frames.push_back({frames.back().current, frames.back().current});
-      continue;
-    }
-    if (*name == '}') {
-      frames.pop_back();
-      if (frames.empty()) return false;
-      continue;
-    }
-    char* nameEnd = SkipWord(name);
-    char* value = SkipWhiteSpace(nameEnd);
-    char* valueEnd = value + std::strlen(value);
-    while (valueEnd > value && IsWhiteSpace(valueEnd[-1])) --valueEnd;
-    *nameEnd = '\0';
-    *valueEnd = '\0';
-    tAtrribute* node = tAtrribute::CreateChildInText(frames.back().parent, name, value, kRowUnchanged);
-    // Only memory stops a node: a line left out would be lost at the next save.
-    if (!node) throw std::bad_alloc();
-    frames.back().current = node;
-  }
-  return true;
-}
 
 // The file's length as far as the C library can tell it (0 when it cannot,
 // and for a folder, whose length no text has): it only sizes the pieces.
@@ -103,23 +57,6 @@ struct ArchiveHandle {
 };
 }  // namespace
 
-bool ParseRootLine(const char* line, tString& version) {
-  if (!line) return false;
-  const char* first = line;
-  while (*first && IsWhiteSpace(*first)) ++first;
-  const char* firstEnd = first;
-  while (*firstEnd && !IsWhiteSpace(*firstEnd)) ++firstEnd;
-  const char* second = firstEnd;
-  while (*second && IsWhiteSpace(*second)) ++second;
-  const char* secondEnd = second;
-  while (*secondEnd && !IsWhiteSpace(*secondEnd)) ++secondEnd;
-  if (second == secondEnd) return false;
-  tString word;
-  word.Assign(first, static_cast<size_t>(firstEnd - first), 8);
-  if (!word.Equals("Root")) return false;
-  return SUCCEEDED(version.Assign(second, static_cast<size_t>(secondEnd - second), 8));
-}
-
 tConfigSource::tConfigSource() { RegisterArchiveComponent(); }
 
 tConfigSource::~tConfigSource() { DestroyTree(); }
@@ -145,60 +82,47 @@ tAtrribute* tConfigSource::LoadAttributesFromFile(const char* path) {
   return root_;
 }
 
-// Memory that runs out while the tree grows fails the load, not the process.
-// The tree's names and values stay in the pieces, which the source keeps.
-tAtrribute* tConfigSource::ParseTree(std::vector<TextPiece>& pieces) {
+// The pieces belong to the source once the tree is made: its names and
+// values stand in them.
+tAtrribute* tConfigSource::FinishTree(tTreeParser& parser, std::vector<TextPiece>& pieces,
+                                      unsigned long long bytes) {
   tAtrribute* root = nullptr;
-  try {
-    BufferLineReader first(pieces.empty() ? nullptr : pieces.front().text.get(),
-                           pieces.empty() ? 0 : pieces.front().length);
-    tString version;
-    char* line = first.NextLine();
-    if (!line) {
-      DebugTrace("tConfigSource::LoadAttributesFromFile, failed in config file FGets.. Illegal config file?\n");
+  int openBlocks = 0;
+  switch (parser.Finish(root, openBlocks)) {
+    case tTreeParser::Outcome::Tree:
+      break;
+    case tTreeParser::Outcome::NotAConfiguration:
       return nullptr;
-    }
-    if (!ParseRootLine(line, version)) return nullptr;
-    root = tAtrribute::CreateChild(nullptr, "Root", version.c_str(), kRowUnchanged);
-    if (!root) throw std::bad_alloc();
-    std::vector<Frame> frames{{root, root}};
-    bool open = ParseLines(frames, first);
-    for (size_t i = 1; open && i < pieces.size(); ++i) {
-      BufferLineReader lines(pieces[i].text.get(), pieces[i].length);
-      open = ParseLines(frames, lines);
-    }
-    endedInsideBlock_ = open && frames.size() > 1;
-    if (endedInsideBlock_)
-      DebugTrace("tConfigSource::LoadAttributesFromFile, the input ended inside %d open block(s)\n",
-                 static_cast<int>(frames.size() - 1));
-    text_ = std::move(pieces);
-    return root;
-  } catch (const std::bad_alloc&) {
-    unsigned long long bytes = 0;
-    for (const TextPiece& piece : pieces) bytes += piece.length;
-    DebugTrace("tConfigSource::LoadAttributesFromFile, out of memory making the tree of %llu bytes\n", bytes);
-    if (root) TreeNodePool().GiveBack(root, false);
-    return nullptr;
+    case tTreeParser::Outcome::OutOfMemory:
+      DebugTrace("tConfigSource::LoadAttributesFromFile, out of memory making the tree of %llu bytes\n", bytes);
+      return nullptr;
   }
+  endedInsideBlock_ = openBlocks > 0;
+  if (endedInsideBlock_)
+    DebugTrace("tConfigSource::LoadAttributesFromFile, the input ended inside %d open block(s)\n", openBlocks);
+  text_ = std::move(pieces);
+  return root;
 }
 
+// A plain file is parsed while it is read.
 tAtrribute* tConfigSource::LoadPlainText(const char* path) {
   std::FILE* file = OpenNativeFile(path, "r");
   if (!file) return nullptr;
   const unsigned long long length = PlainFileLength(file);
   std::vector<TextPiece> pieces;
+  tTreeParser parser;
   unsigned long long total = 0;
   const PiecesRead read = ReadTextPieces(
       [file](char* buffer, size_t room) -> long long {
         const size_t n = std::fread(buffer, 1, room, file);
         return n == 0 && std::ferror(file) ? -1 : static_cast<long long>(n);
       },
-      length, pieces, total);
+      length, pieces, total, kTextPieceBytes, [&parser](TextPiece& piece) { parser.Add(piece.text.get(), piece.length); });
   std::fclose(file);
   if (read == PiecesRead::ReadFailed)
     DebugTrace("tConfigSource::LoadAttributesFromFile, failed in config file FGets.. Illegal config file?\n");
   if (read == PiecesRead::OutOfMemory) TraceUnreadText(read, total, length);
-  return read == PiecesRead::Done ? ParseTree(pieces) : nullptr;
+  return read == PiecesRead::Done ? FinishTree(parser, pieces, total) : nullptr;
 }
 
 tAtrribute* tConfigSource::LoadArchive(const char* path) {
@@ -260,7 +184,10 @@ tAtrribute* tConfigSource::LoadArchive(const char* path) {
                total, stated);
     return nullptr;
   }
-  // The archive's own bytes go before the tree is made.
+  // The archive's own bytes go before the tree is made, so that the two are
+  // never held at once.
   handle.Release();
-  return ParseTree(pieces);
+  tTreeParser parser;
+  for (TextPiece& piece : pieces) parser.Add(piece.text.get(), piece.length);
+  return FinishTree(parser, pieces, total);
 }

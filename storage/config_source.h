@@ -6,6 +6,7 @@
 
 #include "store/attribute.h"
 #include "storage/text_pieces.h"
+#include "storage/tree_parser.h"
 #include "store/tstring.h"
 
 class tConfigSource {
@@ -35,8 +36,7 @@ class tConfigSource {
  private:
   tAtrribute* LoadPlainText(const char* path);
   tAtrribute* LoadArchive(const char* path);
-  // The tree of a text read whole; the pieces then belong to the source.
-  tAtrribute* ParseTree(std::vector<TextPiece>& pieces);
+  tAtrribute* FinishTree(tTreeParser& parser, std::vector<TextPiece>& pieces, unsigned long long bytes);
   void DestroyTree();
 
   tAtrribute* root_ = nullptr;
@@ -45,7 +45,3 @@ class tConfigSource {
   tString path_;
   bool endedInsideBlock_ = false;
 };
-
-// The first line of a configuration text: "Root" (any case) and the version name.
-// On success `version` holds the second word.
-bool ParseRootLine(const char* line, tString& version);

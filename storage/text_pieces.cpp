@@ -18,12 +18,16 @@ size_t NextRoom(unsigned long long expected, unsigned long long total, size_t ca
 }
 
 PiecesRead ReadPieces(const PieceSource& read, unsigned long long expected, std::vector<TextPiece>& pieces,
-                      unsigned long long& total, size_t pieceBytes) {
+                      unsigned long long& total, size_t pieceBytes, const PieceReady& ready) {
+  auto keep = [&](TextPiece& piece) {
+    pieces.push_back(std::move(piece));
+    if (ready) ready(pieces.back());
+  };
   pieces.clear();
   total = 0;
   TextPiece current;
   size_t room = NextRoom(expected, 0, 0, pieceBytes);
-  current.text.reset(new (std::nothrow) char[room + 1]);
+  current.text = PageBlock(room + 1);
   if (!current.text) return PiecesRead::OutOfMemory;
   for (;;) {
     const long long n = read(current.text.get() + current.length, room - current.length);
@@ -40,23 +44,23 @@ PiecesRead ReadPieces(const PieceSource& read, unsigned long long expected, std:
     const size_t carried = lastFeed > current.text.get() ? static_cast<size_t>(end - lastFeed) : current.length;
     TextPiece next;
     room = NextRoom(expected, total, carried, pieceBytes);
-    next.text.reset(new (std::nothrow) char[room + 1]);
+    next.text = PageBlock(room + 1);
     if (!next.text) return PiecesRead::OutOfMemory;
     std::memcpy(next.text.get(), end - carried, carried);
     next.length = carried;
     current.length -= carried;
-    if (current.length > 0) pieces.push_back(std::move(current));
+    if (current.length > 0) keep(current);
     current = std::move(next);
   }
-  if (current.length > 0) pieces.push_back(std::move(current));
+  if (current.length > 0) keep(current);
   return PiecesRead::Done;
 }
 }  // namespace
 
 PiecesRead ReadTextPieces(const PieceSource& read, unsigned long long expected, std::vector<TextPiece>& pieces,
-                          unsigned long long& total, size_t pieceBytes) {
+                          unsigned long long& total, size_t pieceBytes, const PieceReady& ready) {
   try {
-    return ReadPieces(read, expected, pieces, total, pieceBytes);
+    return ReadPieces(read, expected, pieces, total, pieceBytes, ready);
   } catch (const std::bad_alloc&) {
     return PiecesRead::OutOfMemory;
   }

@@ -6,12 +6,13 @@
 #pragma once
 #include <cstddef>
 #include <functional>
-#include <memory>
 #include <vector>
+
+#include "platform/page_block.h"
 
 struct TextPiece {
   // `length` bytes of text, and one writable byte behind them.
-  std::unique_ptr<char[]> text;
+  PageBlock text;
   size_t length = 0;
 };
 
@@ -23,10 +24,13 @@ enum class PiecesRead { Done, ReadFailed, OutOfMemory };
 // Fills up to `room` bytes of `buffer`: the count read, 0 at the end of the
 // input, negative on a failure.
 using PieceSource = std::function<long long(char* buffer, size_t room)>;
+// Gets each piece as soon as it is whole, while the next is read.
+using PieceReady = std::function<void(TextPiece& piece)>;
 
 // Reads the whole input into `pieces` of at most `pieceBytes` (unless a line is
 // longer), with `total` the bytes read. `expected` (0 when unknown) is what the
 // input says it holds: it sizes the pieces, so a small input takes a small
 // piece, but is never trusted beyond one piece.
 PiecesRead ReadTextPieces(const PieceSource& read, unsigned long long expected, std::vector<TextPiece>& pieces,
-                          unsigned long long& total, size_t pieceBytes = kTextPieceBytes);
+                          unsigned long long& total, size_t pieceBytes = kTextPieceBytes,
+                          const PieceReady& ready = nullptr);

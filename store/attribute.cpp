@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "store/cell_store.h"
 #include "store/self_probe.h"
 
 namespace {
@@ -26,7 +27,24 @@ void DetachAndDelete(tAtrribute* node) {
   node->parent = nullptr;
   delete node;
 }
+
+tCellStore& NodeCells() {
+  // About a megabyte per block.
+  static auto* cells = tCellStore::ProcessWide(sizeof(tAtrribute), 10000, alignof(tAtrribute));
+  return *cells;
+}
 }  // namespace
+
+void* tAtrribute::operator new(std::size_t size) {
+  if (void* node = operator new(size, std::nothrow)) return node;
+  throw std::bad_alloc();
+}
+
+void* tAtrribute::operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return size == sizeof(tAtrribute) ? NodeCells().Take() : nullptr;
+}
+
+void tAtrribute::operator delete(void* node) noexcept { NodeCells().Give(node); }
 
 tAllocator<tAtrribute>& TreeNodePool() {
   static auto* pool = new tAllocator<tAtrribute>(DetachAndDelete);

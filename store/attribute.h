@@ -1,7 +1,9 @@
 // One node of the configuration database: the root, a table, a table section or a row.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include "store/allocator.h"
 #include "store/generic_container.h"
@@ -42,6 +44,11 @@ class tAtrribute {
   // Unlinks from the parent and destroys the whole subtree (iteratively, so that
   // arbitrarily deep trees cannot exhaust the stack).
   ~tAtrribute();
+  // Nodes are cells of a store of their own (see tCellStore): a large tree
+  // takes its memory a block at a time, without a heap call per node.
+  static void* operator new(std::size_t size);
+  static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+  static void operator delete(void* node) noexcept;
 
   // Takes a node from the node pool, sets it up and appends it to the parent.
   static tAtrribute* CreateChild(tAtrribute* parent, const char* name, const char* value, std::int32_t state);

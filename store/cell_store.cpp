@@ -1,8 +1,9 @@
 #include "store/cell_store.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
+
+#include "platform/fork_safety.h"
+#include "platform/page_block.h"
 
 // Under AddressSanitizer a cell waiting for reuse may not be touched, as a
 // freed block may not.
@@ -15,18 +16,21 @@
 #define CELL_USABLE(cell, size) ((void)(cell), (void)(size))
 #endif
 
-namespace {
-// Cells start on cache lines, so that a cell of one line is read with one miss.
-constexpr std::size_t kLine = 64;
-}  // namespace
+tCellStore::tCellStore(std::size_t cellSize, std::size_t cellsPerBlock, std::size_t alignment)
+    : cellSize_((std::max(cellSize, sizeof(Link)) + alignment - 1) & ~(alignment - 1)),
+      blockBytes_(cellSize_ * (cellsPerBlock + 1)) {}
 
-tCellStore::tCellStore(std::size_t cellSize, std::size_t cellsPerBlock)
-    : cellSize_((std::max(cellSize, sizeof(Link)) + kLine - 1) / kLine * kLine), cellsPerBlock_(cellsPerBlock) {}
+tCellStore* tCellStore::ProcessWide(std::size_t cellSize, std::size_t cellsPerBlock, std::size_t alignment) {
+  auto* store = new tCellStore(cellSize, cellsPerBlock, alignment);
+  // Take and Give take no other lock while they hold it.
+  HoldInnermostAcrossFork(store->mutex_);
+  return store;
+}
 
 tCellStore::~tCellStore() {
   while (Link* block = blocks_) {
     blocks_ = block->next;
-    std::free(block);
+    GivePages(reinterpret_cast<char*>(block), blockBytes_);
   }
 }
 
@@ -68,15 +72,14 @@ void tCellStore::Give(Chain& chain) {
   chain.first_ = chain.last_ = nullptr;
 }
 
+// Pages are aligned beyond any cell's alignment.
 bool tCellStore::addBlock() {
-  // The block's first line links it to the others; the cells follow, aligned.
-  char* block = static_cast<char*>(std::malloc(kLine + cellSize_ * cellsPerBlock_ + kLine));
+  char* block = TakePages(blockBytes_);
   if (!block) return false;
   Link* header = reinterpret_cast<Link*>(block);
   header->next = blocks_;
   blocks_ = header;
-  const std::uintptr_t start = (reinterpret_cast<std::uintptr_t>(block) + 2 * kLine - 1) / kLine * kLine;
-  unused_ = reinterpret_cast<char*>(start);
-  unusedEnd_ = unused_ + cellSize_ * cellsPerBlock_;
+  unused_ = block + cellSize_;
+  unusedEnd_ = block + blockBytes_;
   return true;
 }

@@ -2,8 +2,9 @@
 // destroyed by the hundred thousand, such as the nodes of a large index: one
 // heap call per block instead of one per object, and a dropped index's cells
 // are handed out again as they are, not looked for among the holes it left in
-// the heap. Blocks are kept as long as the store, and a process-wide store
-// lasts as long as the process, as the pools do. Any thread may take and give.
+// the heap. Blocks come from the system with their pages in place (see
+// PageBlock) and are kept as long as the store; a process-wide store lasts as
+// long as the process, as the pools do. Any thread may take and give.
 #pragma once
 #include <cstddef>
 #include <mutex>
@@ -14,7 +15,12 @@ class tCellStore {
   };
 
  public:
-  tCellStore(std::size_t cellSize, std::size_t cellsPerBlock);
+  // Cells start at multiples of `alignment` (a power of two), and take a
+  // multiple of it: a cache line for cells read with one miss.
+  tCellStore(std::size_t cellSize, std::size_t cellsPerBlock, std::size_t alignment = 64);
+  // A store that lasts as long as the process. A fork waits for its lock,
+  // so that a child never inherits it held by a thread it does not have.
+  static tCellStore* ProcessWide(std::size_t cellSize, std::size_t cellsPerBlock, std::size_t alignment = 64);
   // Frees every block: no cell may be in use any more.
   ~tCellStore();
   tCellStore(const tCellStore&) = delete;
@@ -42,7 +48,8 @@ class tCellStore {
   bool addBlock();
 
   const std::size_t cellSize_;
-  const std::size_t cellsPerBlock_;
+  // The block's first cell holds the link to the other blocks.
+  const std::size_t blockBytes_;
   std::mutex mutex_;
   Link* free_ = nullptr;
   char* unused_ = nullptr;  // the rest of the newest block, never handed out yet

@@ -2,10 +2,16 @@
 // are never freed before the list is: a removed object's link moves behind the
 // last link in use and is reused by the next add.
 #pragma once
+#include <cstddef>
 #include <new>
 
 #include "platform/hresult.h"
 #include "platform/trace.h"
+#include "store/cell_store.h"
+
+// The store every list's links are cells of: a large table's links come a
+// block at a time, without a heap call per row.
+tCellStore& ListLinkCells();
 
 template <typename T>
 class tGenericContainer {
@@ -65,7 +71,10 @@ class tGenericContainer {
   struct Link {
     T* object;
     Link* next;
+    static void* operator new(std::size_t, const std::nothrow_t&) noexcept { return ListLinkCells().Take(); }
+    static void operator delete(void* link) noexcept { ListLinkCells().Give(link); }
   };
+  static_assert(sizeof(Link) == 2 * sizeof(void*), "every list's links share one store");
 
   void releaseLink(Link* previous, Link* link);
   void deleteObject(T* object) const;

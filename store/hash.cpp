@@ -33,7 +33,7 @@ std::uint32_t Word(const unsigned char* bytes) {
 }
 
 tCellStore& IndexNodeCells() {
-  static auto* cells = new tCellStore(sizeof(tHashNode), 4096);
+  static auto* cells = tCellStore::ProcessWide(sizeof(tHashNode), 4096);
   return *cells;
 }
 

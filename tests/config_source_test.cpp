@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/component_registry.h"
 #include "storage/config_source.h"
 #include "storage/text_pieces.h"
+#include "storage/tree_parser.h"
 #include "storage/zlib_obj.h"
 #include "store/table.h"
 #include "tests/test_support.h"
@@ -181,6 +183,44 @@ TEST(TextPieces, CutAtLineEndsAndTogetherAreTheInput) {
       joined += piece;
     }
     EXPECT_EQ(joined, text) << stated;
+  }
+}
+
+// A text of many pieces is parsed on a thread of its own while the pieces are
+// read: the tree is the one a single piece gives, blocks open or closed across
+// the cuts, and what follows the top level's close is never read.
+TEST(TreeParser, PiecesParsedWhileReadMakeTheTreeOfOnePiece) {
+  std::string text = "Root V\n{\n";
+  std::string expected = "Root=V\n";
+  for (int i = 0; text.size() < 50000; ++i) {
+    const std::string name = "r" + std::to_string(i), value(static_cast<size_t>(i * 37 % 301), 'v');
+    const std::string table = "T" + std::to_string(i);
+    text += i % 50 ? name + " " + value + "\n" : "Table " + table + "\n{\n" + name + " " + value + "\n}\n";
+    expected += i % 50 ? " " + name + "=" + value + "\n" : " Table=" + table + "\n  " + name + "=" + value + "\n";
+  }
+  for (const auto& [tail, openBlocks] :
+       {std::pair<std::string, int>{"}\n", 0}, {"", 1}, {"}\n}\nr9 after the close\n", 0}}) {
+    const std::string whole = text + tail;
+    std::vector<TextPiece> pieces;
+    tTreeParser parser;
+    unsigned long long total = 0;
+    size_t at = 0;
+    const auto read = [&](char* buffer, size_t room) -> long long {
+      const size_t n = std::min(room, whole.size() - at);
+      std::memcpy(buffer, whole.data() + at, n);
+      at += n;
+      return static_cast<long long>(n);
+    };
+    ASSERT_EQ(ReadTextPieces(read, 0, pieces, total, 1024,
+                             [&parser](TextPiece& piece) { parser.Add(piece.text.get(), piece.length); }),
+              PiecesRead::Done);
+    ASSERT_GT(pieces.size(), 40u);
+    tAtrribute* root = nullptr;
+    int open = -1;
+    ASSERT_EQ(parser.Finish(root, open), tTreeParser::Outcome::Tree);
+    EXPECT_EQ(open, openBlocks);
+    EXPECT_TRUE(Dump(root) == expected) << tail;
+    TreeNodePool().GiveBack(root, false);
   }
 }
 

@@ -18,13 +18,19 @@ std::vector<std::mutex*>& Held() {
   static auto* held = new std::vector<std::mutex*>;
   return *held;
 }
+std::vector<std::mutex*>& HeldInnermost() {
+  static auto* held = new std::vector<std::mutex*>;
+  return *held;
+}
 
 void TakeAll() {
   RegistryLock().lock();
   for (std::mutex* lock : Held()) lock->lock();
+  for (std::mutex* lock : HeldInnermost()) lock->lock();
 }
 
 void ReleaseAll() {
+  for (std::mutex* lock : HeldInnermost()) lock->unlock();
   for (auto lock = Held().rbegin(); lock != Held().rend(); ++lock) (*lock)->unlock();
   RegistryLock().unlock();
 }
@@ -49,4 +55,10 @@ void HoldAcrossFork(std::mutex& lock) {
   CountForks();
   std::lock_guard<std::mutex> registry(RegistryLock());
   Held().push_back(&lock);
+}
+
+void HoldInnermostAcrossFork(std::mutex& lock) {
+  CountForks();
+  std::lock_guard<std::mutex> registry(RegistryLock());
+  HeldInnermost().push_back(&lock);
 }

@@ -4,3 +4,5 @@
 unsigned ForkGeneration() { return 0; }
 
 void HoldAcrossFork(std::mutex&) {}
+
+void HoldInnermostAcrossFork(std::mutex&) {}
