@@ -41,7 +41,7 @@ void* tAtrribute::operator new(std::size_t size) {
 }
 
 void* tAtrribute::operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return size == sizeof(tAtrribute) ? NodeCells().Take() : nullptr;
+  return size == sizeof(tAtrribute) ? TakeCell(NodeCells) : nullptr;
 }
 
 void tAtrribute::operator delete(void* node) noexcept { NodeCells().Give(node); }

@@ -1,6 +1,8 @@
 #include "store/cell_store.h"
 
 #include <algorithm>
+#include <exception>
+#include <memory>
 
 #include "platform/fork_safety.h"
 #include "platform/page_block.h"
@@ -21,10 +23,18 @@ tCellStore::tCellStore(std::size_t cellSize, std::size_t cellsPerBlock, std::siz
       blockBytes_(cellSize_ * (cellsPerBlock + 1)) {}
 
 tCellStore* tCellStore::ProcessWide(std::size_t cellSize, std::size_t cellsPerBlock, std::size_t alignment) {
-  auto* store = new tCellStore(cellSize, cellsPerBlock, alignment);
+  std::unique_ptr<tCellStore> store(new tCellStore(cellSize, cellsPerBlock, alignment));
   // Take and Give take no other lock while they hold it.
   HoldInnermostAcrossFork(store->mutex_);
-  return store;
+  return store.release();
+}
+
+void* TakeCell(tCellStore& (*store)()) noexcept {
+  try {
+    return store().Take();
+  } catch (const std::exception&) {
+    return nullptr;
+  }
 }
 
 tCellStore::~tCellStore() {

@@ -8,6 +8,7 @@
 #pragma once
 #include <cstddef>
 #include <mutex>
+#include <new>
 
 class tCellStore {
   struct Link {
@@ -56,3 +57,8 @@ class tCellStore {
   char* unusedEnd_ = nullptr;
   Link* blocks_ = nullptr;  // every block, so that all stay reachable
 };
+
+// A cell of the process-wide store that `store` gives, made on its first call;
+// null when memory runs out, the store's own included. For the nothrow
+// allocation functions of objects that live in cells, which may not throw.
+void* TakeCell(tCellStore& (*store)()) noexcept;

@@ -71,7 +71,7 @@ class tGenericContainer {
   struct Link {
     T* object;
     Link* next;
-    static void* operator new(std::size_t, const std::nothrow_t&) noexcept { return ListLinkCells().Take(); }
+    static void* operator new(std::size_t, const std::nothrow_t&) noexcept { return TakeCell(ListLinkCells); }
     static void operator delete(void* link) noexcept { ListLinkCells().Give(link); }
   };
   static_assert(sizeof(Link) == 2 * sizeof(void*), "every list's links share one store");

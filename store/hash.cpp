@@ -71,7 +71,7 @@ HRESULT tHashNode::SetKey(const char* text, std::size_t length) {
 }
 
 void* tHashNode::operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return size <= sizeof(tHashNode) ? IndexNodeCells().Take() : nullptr;
+  return size <= sizeof(tHashNode) ? TakeCell(IndexNodeCells) : nullptr;
 }
 
 void tHashNode::operator delete(void* node) noexcept { IndexNodeCells().Give(node); }
