@@ -33,6 +33,7 @@
 #include "bench/generated_config.h"
 #include "bench/measurement.h"
 #include "bench/sqlite_mirror.h"
+#include "platform/page_block.h"
 #include "query/query_engine.h"
 #include "storage/config_source.h"
 #include "storage/zlib_obj.h"
@@ -92,9 +93,10 @@ Figure MeasureShort(const std::function<void()>& work) {
   return Measure([] {}, work, calls);
 }
 
-// A plain read: one buffer of the file's size, not zero-filled, filled by read(2).
+// A plain read: one buffer of the file's size, its pages brought in with it as
+// the loader's pieces are, filled by read(2).
 struct FileBytes {
-  std::unique_ptr<char[]> data;
+  PageBlock data;
   size_t size = 0;
 };
 
@@ -102,8 +104,8 @@ FileBytes ReadPlain(const std::string& path) {
   const int file = open(path.c_str(), O_RDONLY);
   struct stat status;
   Require(file >= 0 && fstat(file, &status) == 0, "opening a generated file");
-  FileBytes bytes{std::unique_ptr<char[]>(new char[static_cast<size_t>(status.st_size)]),
-                  static_cast<size_t>(status.st_size)};
+  FileBytes bytes{PageBlock(static_cast<size_t>(status.st_size)), static_cast<size_t>(status.st_size)};
+  Require(bytes.data.get() != nullptr, "memory for a generated file");
   for (size_t done = 0; done < bytes.size;) {
     const ssize_t n = read(file, bytes.data.get() + done, bytes.size - done);
     Require(n > 0, "reading a generated file");

@@ -7,9 +7,11 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdint>
+#include <future>
 #include <mutex>
 #include <new>
 #include <thread>
+#include <utility>
 
 #include "platform/fork_safety.h"
 #include "platform/trace.h"
@@ -172,13 +174,24 @@ tQueue* tAllocator<T>::running(Deleter& deleter, void (*loop)(tAllocator*, tQueu
 }
 
 // The queue is never freed: a detached thread may still wait on it at exit, and
-// whatever is left in it stays reachable.
+// whatever is left in it stays reachable. Returns once the thread runs: a
+// process that forks at once must not catch it still starting, inside the
+// allocator (a sanitizer's allocator has no fork handling).
 template <typename T>
 tQueue* tAllocator<T>::startDeleter(void (*loop)(tAllocator*, tQueue*), tAllocator* pool, int slots) {
   tQueue* queue = nullptr;
   try {
     queue = new tQueue(slots, true, true);
-    std::thread(loop, pool, queue).detach();
+    std::promise<void> started;
+    std::future<void> running = started.get_future();
+    std::thread(
+        [loop, pool, queue](std::promise<void> runs) {
+          runs.set_value();
+          loop(pool, queue);
+        },
+        std::move(started))
+        .detach();
+    running.wait();
   } catch (...) {
     delete queue;
     return nullptr;
