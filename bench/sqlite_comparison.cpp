@@ -145,7 +145,7 @@ RawMember ReadRawMember(const std::string& archivePath) {
 // The physical limits, on the bytes of the generated files. A deflate stream
 // inflates on one core only; libdeflate is what the loader inflates with.
 FileBytes Inflate(const RawMember& member) {
-  FileBytes text{std::unique_ptr<char[]>(new char[member.inflatedSize]), member.inflatedSize};
+  FileBytes text{PageBlock(member.inflatedSize), member.inflatedSize};
   libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
   Require(decompressor != nullptr, "libdeflate_alloc_decompressor");
   Require(libdeflate_deflate_decompress(decompressor, member.deflated.data(), member.deflated.size(), text.data.get(),
