@@ -44,34 +44,24 @@ tTreeParser::~tTreeParser() {
 }
 
 void tTreeParser::Add(char* text, size_t length) {
-  const Piece piece{text, length};
-  if (!waiting_ && !thread_.joinable() && queue_.empty()) {
-    first_ = piece;
-    waiting_ = true;
-    return;
-  }
   std::lock_guard<std::mutex> lock(mutex_);
-  if (waiting_) {
-    queue_.push_back(first_);
-    waiting_ = false;
-    // Without a thread the pieces wait for Finish, which parses them here.
+  queue_.push_back({text, length});
+  // A lone piece is parsed by Finish on the caller's thread; a second one shows
+  // that a thread is worth it. Without a thread the pieces wait for Finish.
+  if (queue_.size() == 2 && !threadTried_) {
+    threadTried_ = true;
     try {
       thread_ = std::thread(&tTreeParser::ParseQueued, this);
     } catch (const std::system_error&) {
       DebugTrace("tTreeParser: no thread to parse on, the text is parsed once read\n");
     }
   }
-  queue_.push_back(piece);
   added_.notify_one();
 }
 
 tTreeParser::Outcome tTreeParser::Finish(tAtrribute*& root, int& openBlocks) {
   root = nullptr;
   openBlocks = 0;
-  if (waiting_) {
-    waiting_ = false;
-    done_ = !ParsePiece(first_);
-  }
   StopThread();
   ParseQueued();
   if (!root_ && failure_ == Outcome::Tree) {

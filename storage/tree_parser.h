@@ -55,13 +55,11 @@ class tTreeParser {
   bool done_ = false;
   Outcome failure_ = Outcome::Tree;
 
-  // The first piece waits until a second one shows that a thread is worth it.
-  bool waiting_ = false;
-  Piece first_{};
   std::mutex mutex_;
   std::condition_variable added_;
   std::deque<Piece> queue_;
   bool finishing_ = false;
+  bool threadTried_ = false;
   std::thread thread_;
 };
 
