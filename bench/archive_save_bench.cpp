@@ -73,9 +73,11 @@ size_t WholeBufferMember(tAtrribute* root) {
   return deflatedSize;
 }
 
-// The member as the save makes it now.
+// The member as the save makes it now, its deflated pieces dropped as they come
+// (the save writes them to a scratch file).
 size_t PiecesMember(tAtrribute* root) {
-  tMemberDeflater deflater(kZipDeflateLevel, 1024 * 1024, std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+  tMemberDeflater deflater(kZipDeflateLevel, 1024 * 1024, std::clamp(std::thread::hardware_concurrency(), 1u, 4u),
+                           [](const char*, size_t) { return true; });
   DeflatedMember member;
   Require(WriteConfigText(root, [&](const char* piece, size_t length) { return deflater.Append(piece, length); }) &&
               deflater.Finish(member),

@@ -1,47 +1,40 @@
 #include "storage/deflated_member_source.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cerrno>
+#include <cstdint>
 #include <ctime>
 #include <new>
 
 namespace {
 struct ServedMember {
+  std::FILE* deflated = nullptr;
   DeflatedMember member;
   std::time_t written = 0;
-  // Bytes of the first piece left already copied out.
-  size_t piecePosition = 0;
   bool unread = true;
   zip_error_t error;
 };
 
 zip_int64_t Read(ServedMember& served, char* data, zip_uint64_t length) {
-  std::deque<DeflatedPiece>& pieces = served.member.pieces;
-  zip_uint64_t done = 0;
-  while (done < length && !pieces.empty()) {
-    DeflatedPiece& piece = pieces.front();
-    const size_t count = static_cast<size_t>(std::min<zip_uint64_t>(length - done, piece.size - served.piecePosition));
-    std::memcpy(data + done, piece.bytes.get() + served.piecePosition, count);
-    done += count;
-    served.piecePosition += count;
-    if (served.piecePosition == piece.size) {
-      pieces.pop_front();
-      served.piecePosition = 0;
-    }
+  const size_t count = std::fread(data, 1, static_cast<size_t>(std::min<zip_uint64_t>(length, SIZE_MAX)), served.deflated);
+  if (count == 0 && std::ferror(served.deflated)) {
+    zip_error_set(&served.error, ZIP_ER_READ, errno);
+    return -1;
   }
-  return static_cast<zip_int64_t>(done);
+  return static_cast<zip_int64_t>(count);
 }
 
 zip_int64_t Serve(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
   auto* served = static_cast<ServedMember*>(state);
   switch (command) {
     case ZIP_SOURCE_OPEN:
-      // The pieces read are gone: a second reading cannot be served.
+      // The file is read straight through once: a second reading is not served.
       if (!served->unread) {
         zip_error_set(&served->error, ZIP_ER_INTERNAL, 0);
         return -1;
       }
       served->unread = false;
+      std::rewind(served->deflated);
       return 0;
     case ZIP_SOURCE_READ:
       return Read(*served, static_cast<char*>(data), length);
@@ -64,6 +57,7 @@ zip_int64_t Serve(void* state, void* data, zip_uint64_t length, zip_source_cmd_t
     case ZIP_SOURCE_ERROR:
       return zip_error_to_data(&served->error, data, length);
     case ZIP_SOURCE_FREE:
+      std::fclose(served->deflated);
       zip_error_fini(&served->error);
       delete served;
       return 0;
@@ -77,17 +71,20 @@ zip_int64_t Serve(void* state, void* data, zip_uint64_t length, zip_source_cmd_t
 }
 }  // namespace
 
-zip_source_t* DeflatedMemberSource(zip_t* archive, DeflatedMember&& member) {
+zip_source_t* DeflatedMemberSource(zip_t* archive, std::FILE* deflated, const DeflatedMember& member) {
   auto* served = new (std::nothrow) ServedMember;
   if (!served) {
+    std::fclose(deflated);
     zip_error_set(zip_get_error(archive), ZIP_ER_MEMORY, 0);
     return nullptr;
   }
-  served->member = std::move(member);
+  served->deflated = deflated;
+  served->member = member;
   served->written = std::time(nullptr);
   zip_error_init(&served->error);
   zip_source_t* source = zip_source_function(archive, Serve, served);
   if (!source) {
+    std::fclose(deflated);
     zip_error_fini(&served->error);
     delete served;
   }

@@ -3,9 +3,12 @@
 #pragma once
 #include <zip.h>
 
+#include <cstdio>
+
 #include "storage/member_deflater.h"
 
-// A source for zip_file_add stating the member's size, deflated size and CRC.
-// It can be read once: each piece is freed as soon as libzip has copied it.
-// Null (the archive's error set) when memory runs out.
-zip_source_t* DeflatedMemberSource(zip_t* archive, DeflatedMember&& member);
+// A source for zip_file_add stating the member's size, deflated size and CRC,
+// whose deflated bytes are read from `deflated` (from its start), a scratch
+// file that the source owns and closes. It can be read once. Null (the
+// archive's error set, the file closed) when memory runs out.
+zip_source_t* DeflatedMemberSource(zip_t* archive, std::FILE* deflated, const DeflatedMember& member);

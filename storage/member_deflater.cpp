@@ -24,9 +24,11 @@ struct tMemberDeflater::Piece {
 };
 
 struct tMemberDeflater::Result {
-  DeflatedPiece deflated;
+  std::unique_ptr<char[]> bytes;
+  size_t size = 0;
   uint32_t crc = 0;
   size_t textSize = 0;
+  bool done = false;
 };
 
 namespace {
@@ -41,9 +43,9 @@ class PieceStream {
   PieceStream& operator=(const PieceStream&) = delete;
 
   // The text after the dictionary, ended by a sync flush, or by the final
-  // block when `last`; the bytes are copied out at their exact size.
+  // block when `last`, into a new block of `out`.
   bool Deflate(const char* dictionary, size_t dictionarySize, const char* text, size_t size, bool last,
-               DeflatedPiece& out) {
+               std::unique_ptr<char[]>& out, size_t& outSize) {
     if (!ready_ || deflateReset(&stream_) != Z_OK) return false;
     if (dictionarySize &&
         deflateSetDictionary(&stream_, reinterpret_cast<const Bytef*>(dictionary), static_cast<uInt>(dictionarySize)) !=
@@ -51,36 +53,30 @@ class PieceStream {
       return false;
     // A sync flush adds an empty stored block beyond the bound: 5 bytes and the bits before it.
     const size_t bound = deflateBound(&stream_, static_cast<uLong>(size)) + 16;
-    if (scratchSize_ < bound) {
-      scratch_.reset(new (std::nothrow) char[bound]);
-      scratchSize_ = scratch_ ? bound : 0;
-      if (!scratch_) return false;
-    }
+    out.reset(new (std::nothrow) char[bound]);
+    if (!out) return false;
     stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text));
     stream_.avail_in = static_cast<uInt>(size);
-    stream_.next_out = reinterpret_cast<Bytef*>(scratch_.get());
-    stream_.avail_out = static_cast<uInt>(scratchSize_);
+    stream_.next_out = reinterpret_cast<Bytef*>(out.get());
+    stream_.avail_out = static_cast<uInt>(bound);
     const int status = deflate(&stream_, last ? Z_FINISH : Z_SYNC_FLUSH);
     // A flush is complete when room is left over.
     const bool complete = last ? status == Z_STREAM_END : status == Z_OK && stream_.avail_out > 0;
-    if (!complete || stream_.avail_in != 0) return false;
-    out.size = scratchSize_ - stream_.avail_out;
-    out.bytes.reset(new (std::nothrow) char[out.size ? out.size : 1]);
-    if (!out.bytes) return false;
-    std::memcpy(out.bytes.get(), scratch_.get(), out.size);
-    return true;
+    outSize = bound - stream_.avail_out;
+    return complete && stream_.avail_in == 0;
   }
 
  private:
   z_stream stream_{};
   bool ready_ = false;
-  std::unique_ptr<char[]> scratch_;
-  size_t scratchSize_ = 0;
 };
 }  // namespace
 
-tMemberDeflater::tMemberDeflater(int level, size_t pieceBytes, unsigned workers)
-    : level_(level), pieceBytes_(std::max(pieceBytes, kDictionaryBytes)), maxWorkers_(std::max(workers, 1u)) {}
+tMemberDeflater::tMemberDeflater(int level, size_t pieceBytes, unsigned workers, DeflatedSink sink)
+    : level_(level),
+      pieceBytes_(std::max(pieceBytes, kDictionaryBytes)),
+      maxWorkers_(std::max(workers, 1u)),
+      sink_(std::move(sink)) {}
 
 tMemberDeflater::~tMemberDeflater() { StopWorkers(); }
 
@@ -102,16 +98,17 @@ bool tMemberDeflater::Finish(DeflatedMember& member) {
   // A member of one piece is deflated here, without starting a thread.
   if (submitted_ == 0) {
     PieceStream stream(level_);
-    DeflatedPiece piece;
-    if (!stream.Deflate(nullptr, 0, filling_->Text(), filling_->textSize, true, piece)) return false;
-    member = DeflatedMember();
-    member.textSize = filling_->textSize;
-    member.deflatedSize = piece.size;
-    member.crc = libdeflate_crc32(0, filling_->Text(), filling_->textSize);
-    member.pieces.push_back(std::move(piece));
-    return true;
+    std::unique_ptr<char[]> bytes;
+    size_t size = 0;
+    if (!stream.Deflate(nullptr, 0, filling_->Text(), filling_->textSize, true, bytes, size) ||
+        !Sink(bytes.get(), size, libdeflate_crc32(0, filling_->Text(), filling_->textSize), filling_->textSize))
+      return false;
+  } else if (!Submit(true) || !HandOver(true)) {
+    return false;
   }
-  return Submit(true) && Collect(member);
+  StopWorkers();
+  member = member_;
+  return true;
 }
 
 bool tMemberDeflater::Submit(bool last) {
@@ -142,19 +139,23 @@ std::unique_ptr<tMemberDeflater::Piece> tMemberDeflater::TakeFreePiece() {
   // One piece filling, one per worker being deflated and one waiting for a worker.
   const size_t bound = maxWorkers_ + 2;
   std::unique_ptr<Piece> piece;
-  {
+  for (bool taken = false; !taken;) {
+    if (!HandOver(false)) return nullptr;
     std::unique_lock<std::mutex> lock(mutex_);
-    pieceDone_.wait(lock, [&] { return workFailed_ || !freePieces_.empty() || piecesMade_ < bound; });
+    const auto canTake = [&] { return submitted_ - handedOver_ < bound - 1 && (!freePieces_.empty() || piecesMade_ < bound); };
+    pieceDone_.wait(lock, [&] { return workFailed_ || canTake() || (!results_.empty() && results_.front().done); });
     if (workFailed_) {
       failed_ = true;
       return nullptr;
     }
+    if (!canTake()) continue;
     if (!freePieces_.empty()) {
       piece = std::move(freePieces_.back());
       freePieces_.pop_back();
     } else {
       ++piecesMade_;
     }
+    taken = true;
   }
   if (!piece) {
     piece.reset(new (std::nothrow) Piece);
@@ -166,6 +167,34 @@ std::unique_ptr<tMemberDeflater::Piece> tMemberDeflater::TakeFreePiece() {
   }
   piece->dictionarySize = piece->textSize = 0;
   return piece;
+}
+
+bool tMemberDeflater::HandOver(bool all) {
+  while (!failed_) {
+    Result result;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (all) pieceDone_.wait(lock, [&] { return workFailed_ || results_.empty() || results_.front().done; });
+      if (workFailed_) failed_ = true;
+      if (failed_ || results_.empty() || !results_.front().done) break;
+      result = std::move(results_.front());
+      results_.pop_front();
+      ++handedOver_;
+    }
+    if (!Sink(result.bytes.get(), result.size, result.crc, result.textSize)) break;
+  }
+  return !failed_;
+}
+
+bool tMemberDeflater::Sink(const char* bytes, size_t size, uint32_t crc, size_t textSize) {
+  if (!sink_(bytes, size)) {
+    failed_ = true;
+    return false;
+  }
+  member_.crc = static_cast<uint32_t>(crc32_combine(member_.crc, crc, static_cast<z_off_t>(textSize)));
+  member_.textSize += textSize;
+  member_.deflatedSize += size;
+  return true;
 }
 
 void tMemberDeflater::StartWorker() {
@@ -188,16 +217,16 @@ void tMemberDeflater::Work() {
       jobs_.pop_front();
     }
     const Piece& piece = *job.piece;
-    DeflatedPiece deflated;
-    const bool done = stream.Deflate(piece.Text() - piece.dictionarySize, piece.dictionarySize, piece.Text(),
-                                     piece.textSize, job.last, deflated);
-    const uint32_t crc = done ? libdeflate_crc32(0, piece.Text(), piece.textSize) : 0;
+    Result done;
+    const bool deflated = stream.Deflate(piece.Text() - piece.dictionarySize, piece.dictionarySize, piece.Text(),
+                                         piece.textSize, job.last, done.bytes, done.size);
+    done.crc = deflated ? libdeflate_crc32(0, piece.Text(), piece.textSize) : 0;
+    done.textSize = piece.textSize;
+    done.done = true;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      Result& result = results_[job.index];
-      result = {std::move(deflated), crc, piece.textSize};
-      ++piecesDone_;
-      workFailed_ = workFailed_ || !done;
+      results_[job.index - handedOver_] = std::move(done);
+      workFailed_ = workFailed_ || !deflated;
       try {
         freePieces_.push_back(std::move(job.piece));
       } catch (const std::bad_alloc&) {
@@ -206,30 +235,6 @@ void tMemberDeflater::Work() {
     }
     pieceDone_.notify_all();
   }
-}
-
-// Waits for every piece, then joins them in order and combines their CRCs.
-bool tMemberDeflater::Collect(DeflatedMember& member) {
-  {
-    std::unique_lock<std::mutex> lock(mutex_);
-    pieceDone_.wait(lock, [&] { return workFailed_ || piecesDone_ == results_.size(); });
-    if (workFailed_) return false;
-  }
-  StopWorkers();
-  member = DeflatedMember();
-  try {
-    for (Result& result : results_) {
-      member.crc = static_cast<uint32_t>(
-          crc32_combine(member.crc, result.crc, static_cast<z_off_t>(result.textSize)));
-      member.textSize += result.textSize;
-      member.deflatedSize += result.deflated.size;
-      member.pieces.push_back(std::move(result.deflated));
-    }
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  results_.clear();
-  return true;
 }
 
 void tMemberDeflater::StopWorkers() {

@@ -1,6 +1,8 @@
-// A member's text deflated as it is written, so that the whole text is never
-// held: the text is cut into pieces of a fixed size (at any byte), and the
-// pieces are deflated on a few worker threads while the caller goes on writing.
+// A member's text deflated as it is written, so that neither the text nor its
+// deflated form is ever held whole: the text is cut into pieces of a fixed size
+// (at any byte), the pieces are deflated on a few worker threads while the
+// caller goes on writing, and each deflated piece is handed on, in order, as
+// soon as it and those before it are done.
 // Each piece becomes a raw deflate stream of its own that ends on a byte
 // boundary without a final block (zlib's sync flush), started with the previous
 // piece's last 32 KB as its dictionary; only the last piece ends with a final
@@ -11,20 +13,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-// Deflated bytes of one piece.
-struct DeflatedPiece {
-  std::unique_ptr<char[]> bytes;
-  size_t size = 0;
-};
+// Takes the next deflated bytes of the member; false once they cannot be kept.
+using DeflatedSink = std::function<bool(const char* bytes, size_t size)>;
 
-// The whole member once deflated: its pieces in order, the text's size and CRC.
+// What the whole member came to.
 struct DeflatedMember {
-  std::deque<DeflatedPiece> pieces;
   uint64_t textSize = 0;
   uint64_t deflatedSize = 0;
   uint32_t crc = 0;
@@ -33,17 +32,18 @@ struct DeflatedMember {
 class tMemberDeflater {
  public:
   // Pieces of `pieceBytes` (at least the dictionary's 32 KB) deflated at
-  // zlib's `level` on up to `workers` threads.
-  tMemberDeflater(int level, size_t pieceBytes, unsigned workers);
+  // zlib's `level` on up to `workers` threads, handed to `sink` on the
+  // caller's thread, from within Append and Finish.
+  tMemberDeflater(int level, size_t pieceBytes, unsigned workers, DeflatedSink sink);
   ~tMemberDeflater();
   tMemberDeflater(const tMemberDeflater&) = delete;
   tMemberDeflater& operator=(const tMemberDeflater&) = delete;
 
   // Adds text at the end. Waits while the pieces in flight are all busy, so
   // the memory stays bounded. False once anything failed (memory, a thread,
-  // the deflater); the member is then lost.
+  // the deflater, the sink); the member is then lost.
   bool Append(const char* text, size_t length);
-  // Deflates what is left and hands over the member; false when anything failed.
+  // Deflates what is left and hands it to the sink; false when anything failed.
   bool Finish(DeflatedMember& member);
 
  private:
@@ -57,20 +57,27 @@ class tMemberDeflater {
   struct Result;
 
   bool Submit(bool last);
-  // A piece to fill: a free one, a new one while fewer than the bound exist,
-  // else the first that a worker gives back. Null on failure.
+  // A piece to fill once fewer than the bound are in flight (submitted and
+  // not yet handed to the sink): a free one, or a new one while fewer than the
+  // bound exist. Hands on what is done while it waits. Null on failure.
   std::unique_ptr<Piece> TakeFreePiece();
+  // Hands the done pieces at the front to the sink; with `all`, waits for
+  // every piece submitted.
+  bool HandOver(bool all);
+  bool Sink(const char* bytes, size_t size, uint32_t crc, size_t textSize);
   void StartWorker();
   void Work();
-  bool Collect(DeflatedMember& member);
   void StopWorkers();
 
   const int level_;
   const size_t pieceBytes_;
   const unsigned maxWorkers_;
-  // The piece being filled, and how many pieces have been submitted.
+  const DeflatedSink sink_;
+  // The piece being filled; how many pieces have been submitted and handed on.
   std::unique_ptr<Piece> filling_;
   size_t submitted_ = 0;
+  size_t handedOver_ = 0;
+  DeflatedMember member_;
   bool failed_ = false;
 
   std::mutex mutex_;
@@ -79,9 +86,8 @@ class tMemberDeflater {
   std::deque<Job> jobs_;
   std::vector<std::unique_ptr<Piece>> freePieces_;
   size_t piecesMade_ = 0;
-  // Per submitted piece, in order.
+  // Per piece submitted and not yet handed on, in order.
   std::deque<Result> results_;
-  size_t piecesDone_ = 0;
   bool workFailed_ = false;
   bool stopping_ = false;
   std::vector<std::thread> workers_;

@@ -24,6 +24,8 @@
 #include "platform/private_file.h"
 #include "platform/text_conversion.h"
 #include "platform/trace.h"
+#include "platform/scratch_file.h"
+#include "storage/archive_output_source.h"
 #include "storage/deflated_member_source.h"
 #include "storage/member_deflater.h"
 #include "storage/whole_member.h"
@@ -31,8 +33,8 @@
 namespace {
 // Zgets inflates this much ahead of the line it hands out.
 constexpr size_t kLookaheadBytes = 4096;
-// A written archive goes from memory to the file in pieces of this size.
-constexpr size_t kCopyPieceBytes = 256 * 1024;
+// A written archive goes from its scratch file to its place in pieces of this size.
+constexpr size_t kCopyPieceBytes = 1024 * 1024;
 // A written member is deflated in pieces of this size, one per core at a time.
 constexpr size_t kDeflatePieceBytes = 1024 * 1024;
 
@@ -65,7 +67,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
       if (readFlag == 1) {
         archive_ = OpenForReading(name, &error);
       } else {
-        archive_ = OpenInMemory(name, appendMode == 2, &error);
+        archive_ = OpenForWriting(name, appendMode == 2, &error);
       }
       if (!archive_) {
         TraceZipError("open archive", name, &error);
@@ -110,8 +112,23 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
         if (!OpenMemberStream(name)) return E_FAIL;
       } else {
         if (!AddPendingMember()) return E_FAIL;
-        memberDeflater_.reset(new (std::nothrow) tMemberDeflater(kZipDeflateLevel, kDeflatePieceBytes, DeflateWorkers()));
-        if (!memberDeflater_) return E_OUTOFMEMORY;
+        // The deflated member waits in a scratch file until the archive is written.
+        memberSpill_ = OpenScratchFile();
+        if (!memberSpill_) {
+          DebugTrace("ZlibObj: cannot make a scratch file for member %s\n", name.c_str());
+          return E_FAIL;
+        }
+        memberDeflater_.reset(new (std::nothrow) tMemberDeflater(
+            kZipDeflateLevel, kDeflatePieceBytes, DeflateWorkers(),
+            [this, name](const char* bytes, size_t size) {
+              if (std::fwrite(bytes, 1, size, memberSpill_) == size) return true;
+              DebugTrace("ZlibObj: cannot write member %s aside: %s\n", name.c_str(), std::strerror(errno));
+              return false;
+            }));
+        if (!memberDeflater_) {
+          DropMember();
+          return E_OUTOFMEMORY;
+        }
         memberName_ = name;
       }
       memberOpen_ = true;
@@ -285,6 +302,8 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     memberOpen_ = false;
     memberName_.clear();
     memberDeflater_.reset();
+    if (memberSpill_) std::fclose(memberSpill_);
+    memberSpill_ = nullptr;
   }
 
   // Read mode: the archive's bytes are read once and kept until the close, so
@@ -415,48 +434,35 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     return zip_fclose(file) == 0 && n == 0;
   }
 
-  // Writes go to an archive in memory, over the bytes of the file (when kept),
-  // so that the file is replaced as a whole at the close.
-  zip_t* OpenInMemory(const std::string& name, bool keepMembers, zip_error_t* error) {
-    std::string existing;
-    if (keepMembers && !ReadFileContent(name, existing)) {
-      zip_error_set(error, ZIP_ER_OPEN, 0);
-      return nullptr;
-    }
-    void* copy = existing.empty() ? nullptr : std::malloc(existing.size());
-    if (copy) std::memcpy(copy, existing.data(), existing.size());
-    else if (!existing.empty()) return nullptr;
-    buffer_ = zip_source_buffer_create(copy, existing.size(), 1, error);
-    if (!buffer_) {
-      std::free(copy);
-      return nullptr;
-    }
-    zip_t* archive = zip_open_from_source(buffer_, keepMembers ? ZIP_CREATE : ZIP_CREATE | ZIP_TRUNCATE, error);
-    // The archive owns the source from here on; the extra reference keeps it
-    // readable after the close.
-    if (archive) zip_source_keep(buffer_);
-    else DropBuffer();
+  // Writes go to a scratch file, which replaces the file's content as a whole
+  // at the close; the members kept are read from the file as it stands.
+  zip_t* OpenForWriting(const std::string& name, bool keepMembers, zip_error_t* error) {
+    zip_source_t* original = nullptr;
+    if (keepMembers && !(original = zip_source_file_create(name.c_str(), 0, -1, error))) return nullptr;
+    output_ = ArchiveOutputSource(original, outputState_, error);
+    if (!output_) return nullptr;
+    zip_t* archive = zip_open_from_source(output_, keepMembers ? 0 : ZIP_CREATE | ZIP_TRUNCATE, error);
+    // The archive owns the source from here on; the extra reference keeps the
+    // archive written readable after the close.
+    if (archive) zip_source_keep(output_);
+    else DropOutput();
     return archive;
   }
 
-  void DropBuffer() {
-    if (buffer_) zip_source_free(buffer_);
-    buffer_ = nullptr;
+  void DropOutput() {
+    if (output_) zip_source_free(output_);
+    output_ = nullptr;
+    outputState_ = nullptr;
   }
 
-  // The bytes that the close left in the memory archive, piece by piece.
+  // The archive that the close wrote, piece by piece.
   bool WriteBytes(const ContentWriter& write) {
-    if (zip_source_is_deleted(buffer_) || zip_source_open(buffer_) < 0) return false;
+    std::FILE* written = CommittedArchive(*outputState_);
     std::unique_ptr<char[]> piece(new (std::nothrow) char[kCopyPieceBytes]);
-    zip_int64_t n = piece ? 0 : -1;
-    while (piece && (n = zip_source_read(buffer_, piece.get(), kCopyPieceBytes)) > 0) {
-      if (!write(piece.get(), static_cast<size_t>(n))) {
-        n = -1;
-        break;
-      }
-    }
-    zip_source_close(buffer_);
-    return n == 0;
+    if (!written || !piece) return false;
+    for (size_t n; (n = std::fread(piece.get(), 1, kCopyPieceBytes, written)) > 0;)
+      if (!write(piece.get(), n)) return false;
+    return !std::ferror(written);
   }
 
   // Finishes the deflate of the open write member and hands it to libzip,
@@ -465,10 +471,17 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     if (!memberOpen_) return true;
     const std::string name = memberName_;
     DeflatedMember member;
-    const bool deflated = memberDeflater_->Finish(member);
+    const bool deflated = memberDeflater_->Finish(member) && std::fflush(memberSpill_) == 0;
+    std::FILE* spill = memberSpill_;
+    memberSpill_ = nullptr;
     DropMember();
-    zip_source_t* source = deflated ? DeflatedMemberSource(archive_, std::move(member)) : nullptr;
-    if (!source) return false;
+    zip_source_t* source = nullptr;
+    if (deflated) source = DeflatedMemberSource(archive_, spill, member);
+    else std::fclose(spill);
+    if (!source) {
+      DebugTrace("ZlibObj: cannot deflate member %s\n", name.c_str());
+      return false;
+    }
     // A member replaced in place would keep the old entry's method, so the old
     // one is deleted and the text added as a new member.
     const zip_int64_t old = zip_name_locate(archive_, name.c_str(), 0);
@@ -484,8 +497,9 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     return true;
   }
 
-  // The archive is closed in memory and its bytes replace the file's content
-  // (see ReplaceFileContent), so a failed save leaves the previous archive intact.
+  // The archive is closed into its scratch file, whose bytes replace the
+  // file's content (see ReplaceFileContent), so a failed save leaves the
+  // previous archive intact.
   bool Commit() {
     bool ok = zip_close(archive_) == 0;
     if (!ok) {
@@ -493,6 +507,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
       zip_discard(archive_);
     }
     archive_ = nullptr;
+    if (outputState_) ReleaseOriginal(*outputState_);
     try {
       if (ok && !ReplaceFileContent(path_, [this](const ContentWriter& write) { return WriteBytes(write); })) {
         DebugTrace("ZlibObj: cannot write %s\n", path_.c_str());
@@ -502,7 +517,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
       DebugTrace("ZlibObj: out of memory writing %s\n", path_.c_str());
       ok = false;
     }
-    DropBuffer();
+    DropOutput();
     return ok;
   }
 
@@ -510,20 +525,22 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     CloseMemberStream();
     zip_discard(archive_);
     archive_ = nullptr;
-    DropBuffer();
+    DropOutput();
     // Swapped, not assigned: assigning an empty string keeps the old block.
     std::string().swap(archiveBytes_);
   }
 
   zip_t* archive_ = nullptr;
-  // Write mode: the memory that the archive is written into.
-  zip_source_t* buffer_ = nullptr;
+  // Write mode: the source that the archive is written through.
+  zip_source_t* output_ = nullptr;
+  ArchiveOutput* outputState_ = nullptr;
   bool reading_ = false;
   std::string path_;
   bool memberOpen_ = false;
   // The member open for reading or being written; write mode: its deflate so far.
   std::string memberName_;
   std::unique_ptr<tMemberDeflater> memberDeflater_;
+  std::FILE* memberSpill_ = nullptr;
   // Read mode: the archive's bytes, and the open member's stream.
   std::string archiveBytes_;
   zip_file_t* memberFile_ = nullptr;

@@ -4,8 +4,10 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
+#include "platform/scratch_file.h"
 #include "storage/deflated_member_source.h"
 #include "tests/test_support.h"
 
@@ -30,20 +32,27 @@ TEST(MemberDeflater, PiecesJoinIntoOneMemberThatLibzipReadsBack) {
   for (const size_t size : {size_t{0}, size_t{100}, kPiece, 3 * kPiece, 9 * kPiece + 17}) {
     SCOPED_TRACE(size);
     const std::string text = Text(size);
-    tMemberDeflater deflater(1, kPiece, 2);
+    std::FILE* spill = OpenScratchFile();
+    ASSERT_NE(spill, nullptr);
+    size_t piecesHandedOn = 0;
+    tMemberDeflater deflater(1, kPiece, 2, [&](const char* bytes, size_t count) {
+      ++piecesHandedOn;
+      return std::fwrite(bytes, 1, count, spill) == count;
+    });
     for (size_t at = 0; at < size; at += 5000) ASSERT_TRUE(deflater.Append(text.data() + at, std::min<size_t>(5000, size - at)));
     DeflatedMember member;
     ASSERT_TRUE(deflater.Finish(member));
     EXPECT_EQ(member.textSize, size);
-    EXPECT_EQ(member.pieces.size(), size / kPiece + 1);
+    EXPECT_EQ(piecesHandedOn, size / kPiece + 1);
     if (size > kPiece) {
       EXPECT_LT(member.deflatedSize * 3, size);
     }
+    ASSERT_EQ(std::fflush(spill), 0);
 
     const std::string path = dir.Path("pieces.zip");
     zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
     ASSERT_NE(archive, nullptr);
-    zip_source_t* source = DeflatedMemberSource(archive, std::move(member));
+    zip_source_t* source = DeflatedMemberSource(archive, spill, member);
     ASSERT_NE(source, nullptr);
     ASSERT_GE(zip_file_add(archive, "VEXA/pfConfig", source, 0), 0);
     ASSERT_EQ(zip_close(archive), 0);

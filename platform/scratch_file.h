@@ -1,0 +1,15 @@
+// Files for data on its way that would take too much memory: an archive being
+// written, a member deflated ahead of it. The file has no name anyone can open
+// and is gone once closed, or when the process ends.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+
+// A new empty file in the temporary folder, open for reading and writing; null
+// when none can be made.
+std::FILE* OpenScratchFile();
+
+// Positions beyond 2 GB, which a long cannot hold on Windows. False on failure.
+bool SeekScratchFile(std::FILE* file, std::int64_t offset, int whence);
+// -1 on failure.
+std::int64_t ScratchFilePosition(std::FILE* file);
