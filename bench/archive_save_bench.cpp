@@ -115,7 +115,7 @@ void Run(int rows) {
   std::remove(saved.c_str());
   std::printf("| %d | whole text, libdeflate, one thread | %s | %.0f MB | %.1f MB |\n", rows, Text(whole).c_str(),
               wholePeak / 1e6, wholeSize / 1e6);
-  std::printf("| %d | in pieces, zlib, %u threads | %s | %.0f MB | %.1f MB |\n", rows,
+  std::printf("| %d | in pieces, ISA-L, %u threads | %s | %.0f MB | %.1f MB |\n", rows,
               std::clamp(std::thread::hardware_concurrency(), 1u, 4u), Text(pieces).c_str(), piecesPeak / 1e6,
               piecesSize / 1e6);
   std::printf("| %d | the zip save (in pieces) | %s | %.0f MB | |\n", rows, Text(save).c_str(), savePeak / 1e6);

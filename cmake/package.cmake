@@ -7,7 +7,7 @@ include(CMakePackageConfigHelpers)
 add_library(vexaconfig_shared SHARED $<TARGET_OBJECTS:vexaconfig>)
 target_include_directories(vexaconfig_shared PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
                                                     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/vexaconfig>)
-target_link_libraries(vexaconfig_shared PUBLIC PkgConfig::LIBZIP PkgConfig::LIBDEFLATE PkgConfig::ZLIB Threads::Threads)
+target_link_libraries(vexaconfig_shared PUBLIC PkgConfig::LIBZIP PkgConfig::LIBDEFLATE PkgConfig::ISAL PkgConfig::ZLIB Threads::Threads)
 set_target_properties(vexaconfig_shared PROPERTIES OUTPUT_NAME vexaconfig EXPORT_NAME vexaconfig
                       VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
 set_target_properties(vexaconfig PROPERTIES EXPORT_NAME vexaconfig_static)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the library, vexacfg.exe and the tests for 32-bit and 64-bit
-# Windows with mingw-w64, into build-win32/ and build-win64/. libzip and
-# libdeflate come from Debian's own source packages (the versions the Linux build
+# Windows with mingw-w64, into build-win32/ and build-win64/. libzip, libdeflate
+# and ISA-L come from Debian's own source packages (the versions the Linux build
 # uses), built once per target into build-win-deps/ and kept there between builds. Everything is linked statically, so the programs
 # need no DLL beyond Windows' own. Then the release files of both targets in
 # dist/ (scripts/package-windows.sh).
@@ -69,8 +69,29 @@ build_libdeflate() {
   cp "$deps/build-libdeflate-$arch/libdeflate.h" "$prefix/include/"
 }
 
+# ISA-L's own Makefile.unx, its deflate alone: for x86_64 with its assembly
+# (yasm, win64 objects); it has none for 32-bit x86, where it builds from C, and
+# its header gives 32-bit mingw no byte swaps, so the compiler's are named.
+build_isal() {
+  local arch=$1 prefix=$deps/$1 options
+  [ -f "$prefix/lib/libisal.a" ] && return
+  if [ "$arch" = x86_64 ]; then
+    options=(arch=mingw AS=yasm)
+  else
+    options=(arch=noarch "D=isal_bswap16=__builtin_bswap16 isal_bswap32=__builtin_bswap32 isal_bswap64=__builtin_bswap64")
+  fi
+  rm -rf "$deps/build-isal-$arch"
+  cp -r "$isal_source" "$deps/build-isal-$arch"
+  make -C "$deps/build-isal-$arch" -f Makefile.unx -j"$(nproc)" units=igzip CC="$arch-w64-mingw32-gcc" \
+    AR="$arch-w64-mingw32-ar" "${options[@]}" lib >/dev/null 2>&1
+  mkdir -p "$prefix/lib" "$prefix/include/isa-l"
+  cp "$deps/build-isal-$arch"/include/*.h "$prefix/include/isa-l/"
+  cp "$deps/build-isal-$arch/bin/isa-l.a" "$prefix/lib/libisal.a"
+}
+
 libzip_source=$(fetch_source libzip libzip-dev)
 libdeflate_source=$(fetch_source libdeflate libdeflate-dev)
+isal_source=$(fetch_source libisal libisal-dev)
 # Debian's binary package splits cpp-httplib into a header and a shared library;
 # its source holds the whole library as one header, which builds with mingw-w64.
 httplib_source=$(fetch_source cpp-httplib libcpp-httplib-dev)
@@ -79,6 +100,7 @@ for target in "i686 build-win32" "x86_64 build-win64"; do
   echo "== Windows build ($1) in $2"
   build_libzip "$1"
   build_libdeflate "$1"
+  build_isal "$1"
   cmake -S . -B "$2" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw.cmake" -DVEXA_WIN_ARCH="$1" \
     -DVEXA_WIN_DEPS="$deps/$1" -DHTTPLIB_INCLUDE_DIR="$httplib_source" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$2" -j"$(nproc)"

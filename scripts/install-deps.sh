@@ -2,13 +2,13 @@
 # Installs the Debian packages the build needs, only those that are missing.
 # Optional arguments add the packages of one more job: fuzz, bench, windows, browser.
 set -euo pipefail
-packages=(g++ cmake make pkg-config libzip-dev libdeflate-dev zlib1g-dev libgtest-dev libbenchmark-dev python3 python3-dev
+packages=(g++ cmake make pkg-config libzip-dev libdeflate-dev libisal-dev zlib1g-dev libgtest-dev libbenchmark-dev python3 python3-dev
           pybind11-dev mypy libedit-dev libcli11-dev nlohmann-json3-dev libcpp-httplib-dev)
 for job in "$@"; do
   case "$job" in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     bench) packages+=(libsqlite3-dev sqlite3 valgrind) ;;
-    windows) packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
+    windows) packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev yasm
                         wine wine64 wine32:i386 libwine-dev dpkg-dev curl wixl msitools) ;;
     browser) packages+=(chromium chromium-driver python3-selenium) ;;
     *) echo "install-deps.sh: unknown job $job" >&2; exit 2 ;;

@@ -144,6 +144,7 @@ licences() {
   cp README.md "$stage/README.md"
   cp build-win-deps/libzip-*/LICENSE "$stage/LICENSE-libzip.txt"
   cp build-win-deps/libdeflate-*/COPYING "$stage/LICENSE-libdeflate.txt"
+  cp build-win-deps/libisal-*/LICENSE "$stage/LICENSE-isa-l.txt"
   cp /usr/share/doc/libz-mingw-w64-dev/copyright "$stage/LICENSE-zlib.txt"
 }
 

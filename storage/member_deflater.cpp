@@ -1,5 +1,6 @@
 #include "storage/member_deflater.h"
 
+#include <isa-l/igzip_lib.h>
 #include <libdeflate.h>
 #include <zlib.h>
 
@@ -32,43 +33,70 @@ struct tMemberDeflater::Result {
 };
 
 namespace {
-// One raw deflate stream, reset for each piece a thread deflates.
+// One raw deflate stream of ISA-L, set up anew for each piece a thread
+// deflates. ISA-L rather than zlib: at its level 1 it takes a quarter of
+// zlib's level-1 time (half on 32-bit, where it has no assembly) for a
+// slightly smaller member, and it has the flush and dictionary that pieces need.
 class PieceStream {
  public:
-  explicit PieceStream(int level) { ready_ = deflateInit2(&stream_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK; }
-  ~PieceStream() {
-    if (ready_) deflateEnd(&stream_);
+  explicit PieceStream(int level) : level_(static_cast<uint32_t>(std::clamp(level, 0, ISAL_DEF_MAX_LEVEL))) {
+    levelBufferSize_ = LevelBufferBytes(level_);
+    if (levelBufferSize_) levelBuffer_.reset(new (std::nothrow) uint8_t[levelBufferSize_]);
   }
-  PieceStream(const PieceStream&) = delete;
-  PieceStream& operator=(const PieceStream&) = delete;
 
-  // The text after the dictionary, ended by a sync flush, or by the final
-  // block when `last`, into a new block of `out`.
+  // The text after the dictionary, ended by a sync flush (an empty stored
+  // block: byte-aligned, not final), or by the final block when `last`; the
+  // bytes are copied out at their exact size, so that the room to deflate into
+  // is reused rather than made anew (and its pages brought in) for every piece.
   bool Deflate(const char* dictionary, size_t dictionarySize, const char* text, size_t size, bool last,
                std::unique_ptr<char[]>& out, size_t& outSize) {
-    if (!ready_ || deflateReset(&stream_) != Z_OK) return false;
+    if (!stream_ || (levelBufferSize_ && !levelBuffer_)) return false;
+    isal_deflate_init(stream_.get());
+    stream_->level = level_;
+    stream_->level_buf = levelBuffer_.get();
+    stream_->level_buf_size = static_cast<uint32_t>(levelBufferSize_);
+    stream_->flush = SYNC_FLUSH;
+    stream_->end_of_stream = last ? 1 : 0;
     if (dictionarySize &&
-        deflateSetDictionary(&stream_, reinterpret_cast<const Bytef*>(dictionary), static_cast<uInt>(dictionarySize)) !=
-            Z_OK)
+        isal_deflate_set_dict(stream_.get(), reinterpret_cast<uint8_t*>(const_cast<char*>(dictionary)),
+                              static_cast<uint32_t>(dictionarySize)) != COMP_OK)
       return false;
-    // A sync flush adds an empty stored block beyond the bound: 5 bytes and the bits before it.
-    const size_t bound = deflateBound(&stream_, static_cast<uLong>(size)) + 16;
-    out.reset(new (std::nothrow) char[bound]);
+    // At worst stored blocks: 5 bytes per 64 KB, the flush's empty block, the bits before it.
+    const size_t bound = size + (size / 16384 + 1) * 5 + 1024;
+    if (scratchSize_ < bound) {
+      scratch_.reset(new (std::nothrow) char[bound]);
+      scratchSize_ = scratch_ ? bound : 0;
+      if (!scratch_) return false;
+    }
+    stream_->next_in = reinterpret_cast<uint8_t*>(const_cast<char*>(text));
+    stream_->avail_in = static_cast<uint32_t>(size);
+    stream_->next_out = reinterpret_cast<uint8_t*>(scratch_.get());
+    stream_->avail_out = static_cast<uint32_t>(scratchSize_);
+    // Done once all the text is in and room is left over.
+    if (isal_deflate(stream_.get()) != COMP_OK || stream_->avail_in != 0 || stream_->avail_out == 0) return false;
+    outSize = scratchSize_ - stream_->avail_out;
+    out.reset(new (std::nothrow) char[outSize ? outSize : 1]);
     if (!out) return false;
-    stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text));
-    stream_.avail_in = static_cast<uInt>(size);
-    stream_.next_out = reinterpret_cast<Bytef*>(out.get());
-    stream_.avail_out = static_cast<uInt>(bound);
-    const int status = deflate(&stream_, last ? Z_FINISH : Z_SYNC_FLUSH);
-    // A flush is complete when room is left over.
-    const bool complete = last ? status == Z_STREAM_END : status == Z_OK && stream_.avail_out > 0;
-    outSize = bound - stream_.avail_out;
-    return complete && stream_.avail_in == 0;
+    std::memcpy(out.get(), scratch_.get(), outSize);
+    return true;
   }
 
  private:
-  z_stream stream_{};
-  bool ready_ = false;
+  static size_t LevelBufferBytes(uint32_t level) {
+    switch (level) {
+      case 0: return ISAL_DEF_LVL0_DEFAULT;
+      case 1: return ISAL_DEF_LVL1_DEFAULT;
+      case 2: return ISAL_DEF_LVL2_DEFAULT;
+      default: return ISAL_DEF_LVL3_DEFAULT;
+    }
+  }
+
+  const uint32_t level_;
+  std::unique_ptr<isal_zstream> stream_{new (std::nothrow) isal_zstream};
+  std::unique_ptr<uint8_t[]> levelBuffer_;
+  size_t levelBufferSize_ = 0;
+  std::unique_ptr<char[]> scratch_;
+  size_t scratchSize_ = 0;
 };
 }  // namespace
 

@@ -4,10 +4,10 @@
 // caller goes on writing, and each deflated piece is handed on, in order, as
 // soon as it and those before it are done.
 // Each piece becomes a raw deflate stream of its own that ends on a byte
-// boundary without a final block (zlib's sync flush), started with the previous
+// boundary without a final block (a sync flush), started with the previous
 // piece's last 32 KB as its dictionary; only the last piece ends with a final
-// block, so the pieces in order are one deflate stream. zlib rather than
-// libdeflate, whose output always ends with a final block.
+// block, so the pieces in order are one deflate stream. ISA-L's deflate rather
+// than libdeflate, whose output always ends with a final block.
 #pragma once
 #include <condition_variable>
 #include <cstddef>
@@ -32,7 +32,7 @@ struct DeflatedMember {
 class tMemberDeflater {
  public:
   // Pieces of `pieceBytes` (at least the dictionary's 32 KB) deflated at
-  // zlib's `level` on up to `workers` threads, handed to `sink` on the
+  // ISA-L's `level` (0 to 3) on up to `workers` threads, handed to `sink` on the
   // caller's thread, from within Append and Finish.
   tMemberDeflater(int level, size_t pieceBytes, unsigned workers, DeflatedSink sink);
   ~tMemberDeflater();
