@@ -6,8 +6,9 @@
 #include <cstdio>
 
 // A new empty file in the temporary folder, open for reading and writing; null
-// when none can be made.
-std::FILE* OpenScratchFile();
+// when none can be made, memory that runs out included: libzip calls it, and no
+// exception may cross libzip's frames.
+std::FILE* OpenScratchFile() noexcept;
 
 // Positions beyond 2 GB, which a long cannot hold on Windows. False on failure.
 bool SeekScratchFile(std::FILE* file, std::int64_t offset, int whence);

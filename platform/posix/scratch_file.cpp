@@ -3,11 +3,12 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <new>
 #include <string>
 
 #include "platform/native_path.h"
 
-std::FILE* OpenScratchFile() {
+std::FILE* OpenScratchFile() noexcept try {
   std::string path = TemporaryFolder() + "/vexa-scratch-XXXXXX";
   const int descriptor = mkstemp(path.data());
   if (descriptor < 0) return nullptr;
@@ -15,6 +16,8 @@ std::FILE* OpenScratchFile() {
   std::FILE* file = fdopen(descriptor, "w+b");
   if (!file) close(descriptor);
   return file;
+} catch (const std::bad_alloc&) {
+  return nullptr;
 }
 
 bool SeekScratchFile(std::FILE* file, std::int64_t offset, int whence) {

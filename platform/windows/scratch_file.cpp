@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <new>
 #include <string>
 
 #include "platform/native_path.h"
@@ -12,7 +13,7 @@
 
 // Delete-on-close: the system removes the file with its last handle, however
 // the process ends.
-std::FILE* OpenScratchFile() {
+std::FILE* OpenScratchFile() noexcept try {
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::wstring path = WideFromUtf8(TemporaryFolder() + "\\vexa-scratch-" + RandomNameTail());
     const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -30,6 +31,8 @@ std::FILE* OpenScratchFile() {
     if (!file) _close(descriptor);
     return file;
   }
+  return nullptr;
+} catch (const std::bad_alloc&) {
   return nullptr;
 }
 
