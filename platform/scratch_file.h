@@ -2,6 +2,7 @@
 // written, a member deflated ahead of it. The file has no name anyone can open
 // and is gone once closed, or when the process ends.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -9,6 +10,9 @@
 // when none can be made, memory that runs out included: libzip calls it, and no
 // exception may cross libzip's frames.
 std::FILE* OpenScratchFile() noexcept;
+
+// The buffer of a scratch file.
+inline constexpr std::size_t kScratchBufferBytes = 1 << 20;
 
 // Positions beyond 2 GB, which a long cannot hold on Windows. False on failure.
 bool SeekScratchFile(std::FILE* file, std::int64_t offset, int whence);
