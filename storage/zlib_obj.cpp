@@ -25,6 +25,7 @@
 #include "platform/text_conversion.h"
 #include "platform/trace.h"
 #include "platform/scratch_file.h"
+#include "storage/archive_fragments.h"
 #include "storage/archive_output_source.h"
 #include "storage/deflated_member_source.h"
 #include "storage/member_deflater.h"
@@ -309,11 +310,8 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   // Read mode: the archive's bytes are read once and kept until the close, so
   // that a member reopened reads the same bytes whatever happens to the file.
   zip_t* OpenForReading(const std::string& name, zip_error_t* error) {
-    if (!ReadFileContent(name, archiveBytes_)) {
-      zip_error_set(error, ZIP_ER_OPEN, errno);
-      return nullptr;
-    }
-    zip_source_t* source = zip_source_buffer_create(archiveBytes_.data(), archiveBytes_.size(), 0, error);
+    if (!archiveBytes_.Read(name, error)) return nullptr;
+    zip_source_t* source = archiveBytes_.Source(error);
     if (!source) return nullptr;
     zip_t* archive = zip_open_from_source(source, ZIP_RDONLY, error);
     if (!archive) zip_source_free(source);
@@ -526,8 +524,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     zip_discard(archive_);
     archive_ = nullptr;
     DropOutput();
-    // Swapped, not assigned: assigning an empty string keeps the old block.
-    std::string().swap(archiveBytes_);
+    archiveBytes_.Clear();
   }
 
   zip_t* archive_ = nullptr;
@@ -542,7 +539,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
   std::unique_ptr<tMemberDeflater> memberDeflater_;
   std::FILE* memberSpill_ = nullptr;
   // Read mode: the archive's bytes, and the open member's stream.
-  std::string archiveBytes_;
+  tArchiveFragments archiveBytes_;
   zip_file_t* memberFile_ = nullptr;
   zip_uint64_t memberSize_ = 0;
   zip_uint64_t readPos_ = 0;
