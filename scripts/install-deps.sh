@@ -7,7 +7,7 @@ packages=(g++ cmake make pkg-config libzip-dev libdeflate-dev libisal-dev zlib1g
 for job in "$@"; do
   case "$job" in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
-    bench) packages+=(libsqlite3-dev sqlite3 valgrind) ;;
+    bench) packages+=(libsqlite3-dev sqlite3 valgrind time) ;;
     windows) packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev yasm
                         wine wine64 wine32:i386 libwine-dev dpkg-dev curl wixl msitools) ;;
     browser) packages+=(chromium chromium-driver python3-selenium) ;;
