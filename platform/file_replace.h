@@ -13,6 +13,7 @@
 // that names its cause.
 #pragma once
 #include <cstddef>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -52,6 +53,9 @@ bool ReadFileContent(const std::string& path, std::string& content);
 // replaces a file, reading the source piece by piece, so that a copy of any
 // size needs only a few megabytes.
 bool CopyFileContent(const std::string& source, const std::string& destination);
+// The same from a file already open, read from where it stands; `sourceName`
+// names it in traces.
+bool CopyFileContent(std::FILE* source, const std::string& sourceName, const std::string& destination);
 
 // Copies `source` to a file that is made anew at `destination` and synced; a
 // file already there is never touched (`nameTaken` then tells). On failure

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -22,9 +21,9 @@
 #include "platform/native_file.h"
 #include "platform/native_path.h"
 #include "platform/private_file.h"
+#include "platform/scratch_file.h"
 #include "platform/text_conversion.h"
 #include "platform/trace.h"
-#include "platform/scratch_file.h"
 #include "storage/archive_fragments.h"
 #include "storage/archive_output_source.h"
 #include "storage/deflated_member_source.h"
@@ -34,8 +33,6 @@
 namespace {
 // Zgets inflates this much ahead of the line it hands out.
 constexpr size_t kLookaheadBytes = 4096;
-// A written archive goes from its scratch file to its place in pieces of this size.
-constexpr size_t kCopyPieceBytes = 1024 * 1024;
 // A written member is deflated in pieces of this size, one per core at a time.
 constexpr size_t kDeflatePieceBytes = 1024 * 1024;
 
@@ -453,16 +450,6 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     outputState_ = nullptr;
   }
 
-  // The archive that the close wrote, piece by piece.
-  bool WriteBytes(const ContentWriter& write) {
-    std::FILE* written = CommittedArchive(*outputState_);
-    std::unique_ptr<char[]> piece(new (std::nothrow) char[kCopyPieceBytes]);
-    if (!written || !piece) return false;
-    for (size_t n; (n = std::fread(piece.get(), 1, kCopyPieceBytes, written)) > 0;)
-      if (!write(piece.get(), n)) return false;
-    return !std::ferror(written);
-  }
-
   // Finishes the deflate of the open write member and hands it to libzip,
   // which copies it into the archive at the close.
   bool AddPendingMember() {
@@ -507,7 +494,8 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     archive_ = nullptr;
     if (outputState_) ReleaseOriginal(*outputState_);
     try {
-      if (ok && !ReplaceFileContent(path_, [this](const ContentWriter& write) { return WriteBytes(write); })) {
+      std::FILE* written = ok ? CommittedArchive(*outputState_) : nullptr;
+      if (ok && !(written && CopyFileContent(written, "the archive written", path_))) {
         DebugTrace("ZlibObj: cannot write %s\n", path_.c_str());
         ok = false;
       }
