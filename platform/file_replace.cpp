@@ -3,11 +3,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
 
 #include "platform/native_file.h"
+#include "platform/scratch_file.h"
 #include "platform/trace.h"
 
 namespace {
@@ -27,6 +29,30 @@ bool ProduceContent(const ContentProducer& produce, const ContentWriter& write) 
   }
 }
 
+namespace {
+// libzip writes 8 KB at a time: through this, a megabyte a system call. The
+// buffer is the caller's, since glibc ignores the size of one it allocates.
+std::unique_ptr<char[]> BufferStream(std::FILE* file) {
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kFileBufferBytes]);
+  if (buffer) setvbuf(file, buffer.get(), _IOFBF, kFileBufferBytes);
+  return buffer;
+}
+
+bool Produce(const FileProducer& produce, std::FILE* file) {
+  try {
+    return produce(file);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+}  // namespace
+
+bool ProduceAndClose(const FileProducer& produce, std::FILE* file) {
+  const std::unique_ptr<char[]> buffer = BufferStream(file);
+  const bool produced = Produce(produce, file);
+  return std::fclose(file) == 0 && produced;
+}
+
 bool ContentInMemory(const ContentProducer& produce, std::string& content) {
   content.clear();
   try {
@@ -37,6 +63,28 @@ bool ContentInMemory(const ContentProducer& produce, std::string& content) {
   } catch (const std::bad_alloc&) {
     return false;
   }
+}
+
+// Through a scratch file, since the producer seeks in what it wrote.
+bool ContentInMemory(const FileProducer& produce, std::string& content) {
+  std::FILE* file = OpenScratchFile();
+  if (!file) {
+    DebugTrace("ReplaceFileContent: cannot make a scratch file: %s\n", std::strerror(errno));
+    return false;
+  }
+  const std::unique_ptr<char[]> buffer = BufferStream(file);
+  bool collected = Produce(produce, file) && SeekFile(file, 0, SEEK_END);
+  const std::int64_t size = collected ? FilePosition(file) : -1;
+  content.clear();
+  try {
+    collected = size >= 0 && static_cast<std::uint64_t>(size) <= content.max_size() && SeekFile(file, 0, SEEK_SET);
+    if (collected) content.resize(static_cast<size_t>(size));
+  } catch (const std::bad_alloc&) {
+    collected = false;
+  }
+  collected = collected && std::fread(content.data(), 1, content.size(), file) == content.size();
+  std::fclose(file);
+  return collected;
 }
 
 bool CopyFileContent(const std::string& source, const std::string& destination) {

@@ -31,12 +31,25 @@ using ContentProducer = std::function<bool(const ContentWriter& write)>;
 // write it again). The producer is called at most once.
 bool ReplaceFileContent(const std::string& path, const ContentProducer& produce);
 
+// Writes the whole content into `file`, from its start, and may seek in it
+// (libzip goes back to each member's header); false if it cannot.
+using FileProducer = std::function<bool(std::FILE* file)>;
+
+// The same, for content that must be written into a file that can be seeked
+// in. The producer is called at most once, given the temporary file beside the
+// target, or for an overwrite in place a scratch file.
+bool ReplaceFileContent(const std::string& path, const FileProducer& produce);
+
 // Runs the producer on `write`; false when it fails or memory runs out.
 bool ProduceContent(const ContentProducer& produce, const ContentWriter& write);
+// Runs the producer on `file`, fresh from its opening, through a buffer of a
+// megabyte, then closes the file; false when either fails or memory runs out.
+bool ProduceAndClose(const FileProducer& produce, std::FILE* file);
 
 // The whole content that `produce` gives, collected in memory; false when the
 // producer fails or memory runs out.
 bool ContentInMemory(const ContentProducer& produce, std::string& content);
+bool ContentInMemory(const FileProducer& produce, std::string& content);
 
 // The file that `path` names once every symbolic link is followed (the path
 // itself when that file does not exist).

@@ -11,10 +11,11 @@
 // exception may cross libzip's frames.
 std::FILE* OpenScratchFile() noexcept;
 
-// The buffer of a scratch file.
-inline constexpr std::size_t kScratchBufferBytes = 1 << 20;
+// The buffer for a file that is read or written a few kilobytes at a time.
+inline constexpr std::size_t kFileBufferBytes = 1 << 20;
 
-// Positions beyond 2 GB, which a long cannot hold on Windows. False on failure.
-bool SeekScratchFile(std::FILE* file, std::int64_t offset, int whence);
+// Positions beyond 2 GB in any stdio file, which a long cannot hold on
+// Windows. False on failure.
+bool SeekFile(std::FILE* file, std::int64_t offset, int whence);
 // -1 on failure.
-std::int64_t ScratchFilePosition(std::FILE* file);
+std::int64_t FilePosition(std::FILE* file);

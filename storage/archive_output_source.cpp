@@ -7,8 +7,8 @@
 
 struct ArchiveOutput {
   zip_source_t* original = nullptr;
-  // The archive being written, and once committed, the archive written.
-  std::FILE* written = nullptr;
+  // The caller's file that the archive is written into.
+  std::FILE* destination = nullptr;
   bool committed = false;
   zip_error_t error;
 
@@ -22,12 +22,6 @@ struct ArchiveOutput {
   zip_int64_t Failed(int code) {
     zip_error_set(&error, code, errno);
     return -1;
-  }
-
-  void DropWritten() {
-    if (written) std::fclose(written);
-    written = nullptr;
-    committed = false;
   }
 };
 
@@ -62,34 +56,33 @@ zip_int64_t Serve(void* state, void* data, zip_uint64_t length, zip_source_cmd_t
     case ZIP_SOURCE_TELL:
       return output.Forwarded(zip_source_tell(output.original));
     case ZIP_SOURCE_BEGIN_WRITE:
-      output.DropWritten();
-      output.written = OpenScratchFile();
-      return output.written ? 0 : output.Failed(ZIP_ER_TMPOPEN);
+      output.committed = false;
+      if (!output.destination) return output.Failed(ZIP_ER_TMPOPEN);
+      return SeekFile(output.destination, 0, SEEK_SET) ? 0 : output.Failed(ZIP_ER_SEEK);
     case ZIP_SOURCE_WRITE:
-      if (std::fwrite(data, 1, length, output.written) != length) return output.Failed(ZIP_ER_WRITE);
+      if (std::fwrite(data, 1, length, output.destination) != length) return output.Failed(ZIP_ER_WRITE);
       return static_cast<zip_int64_t>(length);
     case ZIP_SOURCE_SEEK_WRITE: {
       auto* seek = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &output.error);
       if (!seek) return -1;
-      return SeekScratchFile(output.written, seek->offset, seek->whence) ? 0 : output.Failed(ZIP_ER_SEEK);
+      return SeekFile(output.destination, seek->offset, seek->whence) ? 0 : output.Failed(ZIP_ER_SEEK);
     }
     case ZIP_SOURCE_TELL_WRITE: {
-      const std::int64_t position = ScratchFilePosition(output.written);
+      const std::int64_t position = FilePosition(output.destination);
       return position >= 0 ? position : output.Failed(ZIP_ER_TELL);
     }
     case ZIP_SOURCE_COMMIT_WRITE:
-      if (std::fflush(output.written) != 0) return output.Failed(ZIP_ER_WRITE);
+      if (std::fflush(output.destination) != 0) return output.Failed(ZIP_ER_WRITE);
       output.committed = true;
       return 0;
     case ZIP_SOURCE_ROLLBACK_WRITE:
     case ZIP_SOURCE_REMOVE:
-      output.DropWritten();
+      output.committed = false;
       return 0;
     case ZIP_SOURCE_ERROR:
       return zip_error_to_data(&output.error, data, length);
     case ZIP_SOURCE_FREE:
       ReleaseOriginal(output);
-      output.DropWritten();
       zip_error_fini(&output.error);
       delete &output;
       return 0;
@@ -123,10 +116,12 @@ zip_source_t* ArchiveOutputSource(zip_source_t* original, ArchiveOutput*& output
   return source;
 }
 
-std::FILE* CommittedArchive(ArchiveOutput& output) {
-  if (!output.committed || !SeekScratchFile(output.written, 0, SEEK_SET)) return nullptr;
-  return output.written;
+void WriteArchiveInto(ArchiveOutput& output, std::FILE* file) {
+  output.destination = file;
+  output.committed = false;
 }
+
+bool ArchiveCommitted(const ArchiveOutput& output) { return output.committed; }
 
 void ReleaseOriginal(ArchiveOutput& output) {
   if (output.original) zip_source_free(output.original);

@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
+#include <memory>
 #include <new>
+
+#include "platform/scratch_file.h"
 
 namespace {
 struct ServedMember {
@@ -13,14 +17,23 @@ struct ServedMember {
   std::time_t written = 0;
   bool unread = true;
   zip_error_t error;
+  // libzip asks for 8 KB at a time; the file is read a megabyte at a time.
+  std::unique_ptr<char[]> buffer;
+  size_t next = 0, end = 0;
 };
 
 zip_int64_t Read(ServedMember& served, char* data, zip_uint64_t length) {
-  const size_t count = std::fread(data, 1, static_cast<size_t>(std::min<zip_uint64_t>(length, SIZE_MAX)), served.deflated);
-  if (count == 0 && std::ferror(served.deflated)) {
-    zip_error_set(&served.error, ZIP_ER_READ, errno);
-    return -1;
+  if (served.next == served.end) {
+    served.next = 0;
+    served.end = std::fread(served.buffer.get(), 1, kFileBufferBytes, served.deflated);
+    if (served.end == 0 && std::ferror(served.deflated)) {
+      zip_error_set(&served.error, ZIP_ER_READ, errno);
+      return -1;
+    }
   }
+  const size_t count = static_cast<size_t>(std::min<zip_uint64_t>(length, served.end - served.next));
+  std::memcpy(data, served.buffer.get() + served.next, count);
+  served.next += count;
   return static_cast<zip_int64_t>(count);
 }
 
@@ -34,11 +47,17 @@ zip_int64_t Serve(void* state, void* data, zip_uint64_t length, zip_source_cmd_t
         return -1;
       }
       served->unread = false;
+      served->buffer.reset(new (std::nothrow) char[kFileBufferBytes]);
+      if (!served->buffer) {
+        zip_error_set(&served->error, ZIP_ER_MEMORY, 0);
+        return -1;
+      }
       std::rewind(served->deflated);
       return 0;
     case ZIP_SOURCE_READ:
       return Read(*served, static_cast<char*>(data), length);
     case ZIP_SOURCE_CLOSE:
+      served->buffer.reset();
       return 0;
     case ZIP_SOURCE_STAT: {
       auto* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &served->error);

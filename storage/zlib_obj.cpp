@@ -429,8 +429,9 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     return zip_fclose(file) == 0 && n == 0;
   }
 
-  // Writes go to a scratch file, which replaces the file's content as a whole
-  // at the close; the members kept are read from the file as it stands.
+  // The archive is written at the close, into the file that then replaces the
+  // file's content as a whole; the members kept are read from the file as it
+  // stands.
   zip_t* OpenForWriting(const std::string& name, bool keepMembers, zip_error_t* error) {
     zip_source_t* original = nullptr;
     if (keepMembers && !(original = zip_source_file_create(name.c_str(), 0, -1, error))) return nullptr;
@@ -482,27 +483,31 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     return true;
   }
 
-  // The archive is closed into its scratch file, whose bytes replace the
-  // file's content (see ReplaceFileContent), so a failed save leaves the
-  // previous archive intact.
+  // libzip writes the archive straight into the file that replaces the
+  // target's content (see ReplaceFileContent), so a failed save leaves the
+  // previous archive intact. The file as it stood is let go before the
+  // replacement, which must not find it open.
   bool Commit() {
-    bool ok = zip_close(archive_) == 0;
-    if (!ok) {
-      TraceZipError("write archive", path_, zip_get_error(archive_));
-      zip_discard(archive_);
-    }
-    archive_ = nullptr;
-    if (outputState_) ReleaseOriginal(*outputState_);
+    bool ok = false;
     try {
-      std::FILE* written = ok ? CommittedArchive(*outputState_) : nullptr;
-      if (ok && !(written && CopyFileContent(written, "the archive written", path_))) {
-        DebugTrace("ZlibObj: cannot write %s\n", path_.c_str());
-        ok = false;
-      }
+      ok = ReplaceFileContent(path_, [this](std::FILE* file) {
+        WriteArchiveInto(*outputState_, file);
+        const bool written = zip_close(archive_) == 0;
+        if (!written) {
+          TraceZipError("write archive", path_, zip_get_error(archive_));
+          zip_discard(archive_);
+        }
+        archive_ = nullptr;
+        ReleaseOriginal(*outputState_);
+        return written && ArchiveCommitted(*outputState_);
+      });
     } catch (const std::bad_alloc&) {
       DebugTrace("ZlibObj: out of memory writing %s\n", path_.c_str());
-      ok = false;
     }
+    // The replacement failed before it gave a file to write into.
+    if (archive_) zip_discard(archive_);
+    archive_ = nullptr;
+    if (!ok) DebugTrace("ZlibObj: cannot write %s\n", path_.c_str());
     DropOutput();
     return ok;
   }

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <new>
 #include <sstream>
@@ -19,6 +20,10 @@
 
 namespace {
 constexpr size_t kCopyPieceBytes = 1 << 20;
+
+// Writes the whole content into the open temporary file of `target`; false
+// once it could not.
+using FillFile = std::function<bool(int descriptor, const std::string& target)>;
 
 // Traces why a step failed (from errno) and gives false.
 bool Failed(const char* action, const std::string& path) {
@@ -100,7 +105,7 @@ enum class Outcome { Done, Failed, CannotKeepOwner };
 // over it. The file stays locked until after the rename. Everything that needs
 // memory comes before the rename, so that a save reported as failed has never
 // replaced the file.
-Outcome ReplaceByRename(const std::string& target, const struct stat* existing, const ContentProducer& produce) {
+Outcome ReplaceByRename(const std::string& target, const struct stat* existing, const FillFile& fill) {
   const std::string folder = FolderOf(target);
   std::string temporary;
   const int descriptor = CreateLockedTemporary(target + kSavingSuffix, temporary);
@@ -117,9 +122,7 @@ Outcome ReplaceByRename(const std::string& target, const struct stat* existing, 
   } else if (existing && (own.st_uid != existing->st_uid || own.st_gid != existing->st_gid) &&
              fchown(descriptor, existing->st_uid, existing->st_gid) != 0) {
     outcome = Outcome::CannotKeepOwner;
-  } else if (!ProduceContent(produce, [&](const char* data, size_t size) {
-               return WriteAll(descriptor, data, size) || Failed("write", target);
-             })) {
+  } else if (!fill(descriptor, target)) {
   } else if (fsync(descriptor) != 0) {
     Failed("sync", target);
   } else if (std::rename(temporary.c_str(), target.c_str()) != 0) {
@@ -166,6 +169,20 @@ bool ReplaceInPlace(const std::string& target, const std::string& content) {
   }
   return written;
 }
+
+// By rename where it can, else in place with the content that `collect` gives.
+bool Replace(const std::string& path, const FillFile& fill, const std::function<bool(std::string&)>& collect) {
+  const std::string target = ResolvedPath(path);
+  struct stat existing;
+  const bool exists = stat(target.c_str(), &existing) == 0;
+  if (CanRename(target, exists ? &existing : nullptr)) {
+    const Outcome outcome = ReplaceByRename(target, exists ? &existing : nullptr, fill);
+    if (outcome != Outcome::CannotKeepOwner) return outcome == Outcome::Done;
+  }
+  if (!exists) return Failed("create", target);
+  std::string content;
+  return collect(content) && ReplaceInPlace(target, content);
+}
 }  // namespace
 
 std::string ResolvedPath(const std::string& path) {
@@ -184,16 +201,30 @@ bool ReadFileContent(const std::string& path, std::string& content) {
 }
 
 bool ReplaceFileContent(const std::string& path, const ContentProducer& produce) {
-  const std::string target = ResolvedPath(path);
-  struct stat existing;
-  const bool exists = stat(target.c_str(), &existing) == 0;
-  if (CanRename(target, exists ? &existing : nullptr)) {
-    const Outcome outcome = ReplaceByRename(target, exists ? &existing : nullptr, produce);
-    if (outcome != Outcome::CannotKeepOwner) return outcome == Outcome::Done;
-  }
-  if (!exists) return Failed("create", target);
-  std::string content;
-  return ContentInMemory(produce, content) && ReplaceInPlace(target, content);
+  return Replace(
+      path,
+      [&](int descriptor, const std::string& target) {
+        return ProduceContent(produce, [&](const char* data, size_t size) {
+          return WriteAll(descriptor, data, size) || Failed("write", target);
+        });
+      },
+      [&](std::string& content) { return ContentInMemory(produce, content); });
+}
+
+bool ReplaceFileContent(const std::string& path, const FileProducer& produce) {
+  return Replace(
+      path,
+      [&](int descriptor, const std::string& target) {
+        // A stream of its own, so that closing it leaves the descriptor to the rename.
+        const int own = dup(descriptor);
+        std::FILE* file = own >= 0 ? fdopen(own, "wb") : nullptr;
+        if (!file) {
+          if (own >= 0) close(own);
+          return Failed("write", target);
+        }
+        return ProduceAndClose(produce, file) || Failed("write", target);
+      },
+      [&](std::string& content) { return ContentInMemory(produce, content); });
 }
 
 bool CopyToNewFile(const std::string& source, const std::string& destination, bool& nameTaken) {

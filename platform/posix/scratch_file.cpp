@@ -15,15 +15,13 @@ std::FILE* OpenScratchFile() noexcept try {
   unlink(path.c_str());
   std::FILE* file = fdopen(descriptor, "w+b");
   if (!file) close(descriptor);
-  // libzip reads and writes 8 KB at a time; a megabyte per call costs fewer system calls.
-  else setvbuf(file, nullptr, _IOFBF, kScratchBufferBytes);
   return file;
 } catch (const std::bad_alloc&) {
   return nullptr;
 }
 
-bool SeekScratchFile(std::FILE* file, std::int64_t offset, int whence) {
+bool SeekFile(std::FILE* file, std::int64_t offset, int whence) {
   return fseeko(file, static_cast<off_t>(offset), whence) == 0;
 }
 
-std::int64_t ScratchFilePosition(std::FILE* file) { return ftello(file); }
+std::int64_t FilePosition(std::FILE* file) { return ftello(file); }

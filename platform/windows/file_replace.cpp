@@ -1,6 +1,10 @@
 #include "platform/file_replace.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 #include <utility>
@@ -13,6 +17,10 @@
 
 namespace {
 constexpr DWORD kCopyPieceBytes = 1 << 20;
+
+// Writes the whole content into the open temporary file of `target`; false
+// once it could not.
+using FillFile = std::function<bool(HANDLE file, const std::string& target)>;
 
 std::wstring Wide(const std::string& path) { return WideFromUtf8(path); }
 
@@ -78,16 +86,13 @@ enum class Outcome { Done, Failed, CannotRename };
 // The new content in a temporary file, on the disk, then moved over the target
 // in one step: MoveFileEx replaces an existing file, which std::rename cannot
 // here. The file is held until its content is on the disk.
-Outcome ReplaceByMove(const std::string& target, const ContentProducer& produce) {
+Outcome ReplaceByMove(const std::string& target, const FillFile& fill) {
   // The names are made before the content, so that nothing after it needs memory.
   const std::wstring to = Wide(target);
   std::wstring from;
   UniqueHandle file(CreateBeside(target, from));
   if (!file.valid()) return Outcome::CannotRename;
-  const bool written = ProduceContent(produce, [&](const char* data, size_t size) {
-                         return WriteAll(file.get(), data, size) || Failed("write", target);
-                       }) &&
-                       (FlushFileBuffers(file.get()) || Failed("sync", target));
+  const bool written = fill(file.get(), target) && (FlushFileBuffers(file.get()) || Failed("sync", target));
   if (!written) DeleteOpenFile(file.get());
   file.Close();
   if (!written) return Outcome::Failed;
@@ -113,6 +118,18 @@ bool ReplaceInPlace(const std::string& target, const std::string& content) {
   }
   return file.Close() && written;
 }
+
+// By a move where it can, else in place with the content that `collect` gives.
+bool Replace(const std::string& path, const FillFile& fill, const std::function<bool(std::string&)>& collect) {
+  const bool exists = GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (!exists || LinkCount(path) <= 1) {
+    const Outcome outcome = ReplaceByMove(path, fill);
+    if (outcome != Outcome::CannotRename) return outcome == Outcome::Done;
+  }
+  if (!exists) return Failed("create", path);
+  std::string content;
+  return collect(content) && ReplaceInPlace(path, content);
+}
 }  // namespace
 
 std::string ResolvedPath(const std::string& path) { return path; }
@@ -132,14 +149,35 @@ bool ReadFileContent(const std::string& path, std::string& content) {
 }
 
 bool ReplaceFileContent(const std::string& path, const ContentProducer& produce) {
-  const bool exists = GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (!exists || LinkCount(path) <= 1) {
-    const Outcome outcome = ReplaceByMove(path, produce);
-    if (outcome != Outcome::CannotRename) return outcome == Outcome::Done;
-  }
-  if (!exists) return Failed("create", path);
-  std::string content;
-  return ContentInMemory(produce, content) && ReplaceInPlace(path, content);
+  return Replace(
+      path,
+      [&](HANDLE file, const std::string& target) {
+        return ProduceContent(produce, [&](const char* data, size_t size) {
+          return WriteAll(file, data, size) || Failed("write", target);
+        });
+      },
+      [&](std::string& content) { return ContentInMemory(produce, content); });
+}
+
+bool ReplaceFileContent(const std::string& path, const FileProducer& produce) {
+  return Replace(
+      path,
+      [&](HANDLE file, const std::string& target) {
+        // A stream of its own, so that closing it leaves the handle to the move.
+        HANDLE own = nullptr;
+        const int descriptor =
+            DuplicateHandle(GetCurrentProcess(), file, GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS)
+                ? _open_osfhandle(reinterpret_cast<intptr_t>(own), _O_WRONLY | _O_BINARY)
+                : -1;
+        if (descriptor < 0 && own) CloseHandle(own);
+        std::FILE* stream = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
+        if (!stream) {
+          if (descriptor >= 0) _close(descriptor);
+          return Failed("write", target);
+        }
+        return ProduceAndClose(produce, stream) || Failed("write", target);
+      },
+      [&](std::string& content) { return ContentInMemory(produce, content); });
 }
 
 bool CopyToNewFile(const std::string& source, const std::string& destination, bool& nameTaken) {

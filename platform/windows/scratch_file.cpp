@@ -29,8 +29,6 @@ std::FILE* OpenScratchFile() noexcept try {
     }
     std::FILE* file = _fdopen(descriptor, "w+b");
     if (!file) _close(descriptor);
-    // libzip reads and writes 8 KB at a time; a megabyte per call costs fewer system calls.
-    else setvbuf(file, nullptr, _IOFBF, kScratchBufferBytes);
     return file;
   }
   return nullptr;
@@ -38,6 +36,6 @@ std::FILE* OpenScratchFile() noexcept try {
   return nullptr;
 }
 
-bool SeekScratchFile(std::FILE* file, std::int64_t offset, int whence) { return _fseeki64(file, offset, whence) == 0; }
+bool SeekFile(std::FILE* file, std::int64_t offset, int whence) { return _fseeki64(file, offset, whence) == 0; }
 
-std::int64_t ScratchFilePosition(std::FILE* file) { return _ftelli64(file); }
+std::int64_t FilePosition(std::FILE* file) { return _ftelli64(file); }
