@@ -32,10 +32,23 @@ while read -r kind name id _; do
     interface | source) our_keys+=("Interface\\$id") ;;
   esac
 done <<<"$typelib"
-registry_dump() {
+dump_once() {
   local reg=$1 key
   for key in "${our_keys[@]}"; do $reg query "HKCR\\$key" /s 2>/dev/null || true; done | tr -d '\r' |
     { grep -E '^(HKEY_|    )' || true; } | sort
+}
+# A `reg query` that Wine fails now and then looks like a missing key, so the
+# dump is taken until two in a row agree.
+registry_dump() {
+  local previous current attempt
+  previous=$(dump_once "$1")
+  for attempt in 1 2 3 4; do
+    current=$(dump_once "$1")
+    [ "$current" = "$previous" ] && break
+    echo "registry dump $attempt differed from the one before; taking it again" >&2
+    previous=$current
+  done
+  echo "$current"
 }
 
 # Runs the suite against the server installed for one width: WINE starts
