@@ -59,14 +59,7 @@ bool WriteAll(HANDLE file, const std::string& content) { return WriteAll(file, c
 // removed by anyone (the clean-up of another save included) while it is open.
 // Its name is moved out once it is open, so that nothing needs memory then.
 HANDLE CreateBeside(const std::string& target, std::wstring& temporary) {
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    std::wstring name = Wide(target + kSavingSuffix + RandomNameTail());
-    const HANDLE file =
-        CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) temporary = std::move(name);
-    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
-  }
-  return INVALID_HANDLE_VALUE;
+  return CreateUniquelyNamedFile(target + kSavingSuffix, GENERIC_WRITE | DELETE, FILE_ATTRIBUTE_NORMAL, temporary);
 }
 
 void DeleteOpenFile(HANDLE file) {
