@@ -89,26 +89,19 @@ bool ContentInMemory(const FileProducer& produce, std::string& content) {
 
 bool CopyFileContent(const std::string& source, const std::string& destination) {
   std::FILE* file = OpenNativeFile(source, "rb");
-  if (!file) {
-    DebugTrace("CopyFileContent: cannot read %s: %s\n", source.c_str(), std::strerror(errno));
-    return false;
-  }
-  const bool copied = CopyFileContent(file, source, destination);
-  std::fclose(file);
-  return copied;
-}
-
-bool CopyFileContent(std::FILE* source, const std::string& sourceName, const std::string& destination) {
   std::unique_ptr<char[]> piece(new (std::nothrow) char[kCopyPieceBytes]);
-  if (!piece) {
-    DebugTrace("CopyFileContent: cannot read %s: %s\n", sourceName.c_str(), std::strerror(ENOMEM));
+  if (!file || !piece) {
+    DebugTrace("CopyFileContent: cannot read %s: %s\n", source.c_str(), std::strerror(file ? ENOMEM : errno));
+    if (file) std::fclose(file);
     return false;
   }
-  return ReplaceFileContent(destination, [&](const ContentWriter& write) {
-    for (size_t n; (n = std::fread(piece.get(), 1, kCopyPieceBytes, source)) > 0;)
+  const bool copied = ReplaceFileContent(destination, [&](const ContentWriter& write) {
+    for (size_t n; (n = std::fread(piece.get(), 1, kCopyPieceBytes, file)) > 0;)
       if (!write(piece.get(), n)) return false;
-    if (!std::ferror(source)) return true;
-    DebugTrace("CopyFileContent: cannot read %s\n", sourceName.c_str());
+    if (!std::ferror(file)) return true;
+    DebugTrace("CopyFileContent: cannot read %s\n", source.c_str());
     return false;
   });
+  std::fclose(file);
+  return copied;
 }

@@ -66,9 +66,6 @@ bool ReadFileContent(const std::string& path, std::string& content);
 // replaces a file, reading the source piece by piece, so that a copy of any
 // size needs only a few megabytes.
 bool CopyFileContent(const std::string& source, const std::string& destination);
-// The same from a file already open, read from where it stands; `sourceName`
-// names it in traces.
-bool CopyFileContent(std::FILE* source, const std::string& sourceName, const std::string& destination);
 
 // Copies `source` to a file that is made anew at `destination` and synced; a
 // file already there is never touched (`nameTaken` then tells). On failure

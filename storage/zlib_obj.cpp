@@ -439,7 +439,7 @@ class ZlibObj final : public DispatchObject<IZlibObj> {
     if (!output_) return nullptr;
     zip_t* archive = zip_open_from_source(output_, keepMembers ? 0 : ZIP_CREATE | ZIP_TRUNCATE, error);
     // The archive owns the source from here on; the extra reference keeps the
-    // archive written readable after the close.
+    // output's state (whether the commit went through) after the close.
     if (archive) zip_source_keep(output_);
     else DropOutput();
     return archive;
